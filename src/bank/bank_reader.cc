@@ -1,0 +1,66 @@
+#include "bank/bank_reader.h"
+
+#include <cstring>
+
+#include "common/little_endian.h"
+
+namespace {
+
+constexpr uint64_t kHeaderSize = 8;  // format_id, sample_count
+constexpr uint64_t kEntrySize = 4;
+// format block, 2 unread bytes, data_length
+constexpr uint64_t kRecordHeaderSize = kFormatBlockSize + 2 + 4;
+
+}  // namespace
+
+BankStatus BankReader::read(uint64_t position, void* buffer, size_t length) {
+  switch (file_.read_at(position, buffer, length)) {
+    case ReadStatus::ok:
+      return BankStatus::ok;
+    case ReadStatus::end_of_file:
+      // Every range is checked against the size before it is read, so the
+      // file has shrunk under us: as good as a failed read.
+    case ReadStatus::failed:
+      break;
+  }
+  return BankStatus::read_failed;
+}
+
+BankStatus BankReader::read_header() {
+  if (file_.size() < kHeaderSize) return BankStatus::invalid;
+  unsigned char header[kHeaderSize];
+  BankStatus status = read(0, header, sizeof header);
+  if (status != BankStatus::ok) return status;
+  if (load_u32_le(header) != 1) return BankStatus::invalid;
+  sample_count_ = load_u32_le(header + 4);
+  // 64-bit arithmetic: the table of 0xFFFFFFFF entries is about 16 GiB.
+  uint64_t table_end = kHeaderSize + kEntrySize * sample_count_;
+  if (table_end > file_.size()) return BankStatus::invalid;
+  return BankStatus::ok;
+}
+
+BankStatus BankReader::read_record(uint32_t index, SampleRecord* record) {
+  unsigned char entry[kEntrySize];
+  BankStatus status = read(kHeaderSize + kEntrySize * index, entry, kEntrySize);
+  if (status != BankStatus::ok) return status;
+  uint64_t position = load_u32_le(entry);
+  if (position + kRecordHeaderSize > file_.size()) {
+    return BankStatus::runs_past_end;
+  }
+  unsigned char header[kRecordHeaderSize];
+  status = read(position, header, sizeof header);
+  if (status != BankStatus::ok) return status;
+  std::memcpy(record->format, header, kFormatBlockSize);
+  record->data_length = load_u32_le(header + kFormatBlockSize + 2);
+  record->data_position = position + kRecordHeaderSize;
+  return BankStatus::ok;
+}
+
+bool BankReader::data_fits(const SampleRecord& record) const {
+  return record.data_position + record.data_length <= file_.size();
+}
+
+BankStatus BankReader::read_data(const SampleRecord& record, uint64_t offset,
+                                 void* buffer, size_t length) {
+  return read(record.data_position + offset, buffer, length);
+}

@@ -1,0 +1,56 @@
+#ifndef VONTRALE_BANK_BANK_READER_H_
+#define VONTRALE_BANK_BANK_READER_H_
+
+#include <cstddef>
+#include <cstdint>
+
+#include "platform/file_system.h"
+
+// A sample bank: an 8-byte header (format_id, which must be 1, and the
+// sample count), an offset table of one 32-bit position per sample, and the
+// sample records the table points at, anywhere in the file and in any order.
+// A record is a 16-byte format block, 2 bytes that are never read, the
+// 32-bit data length and that many data bytes.
+
+enum class BankStatus {
+  ok,
+  invalid,        // format_id is not 1, or the header or table is cut short
+  runs_past_end,  // a record or its data does not lie wholly in the file
+  read_failed,    // the system failed a read inside the file
+};
+
+constexpr size_t kFormatBlockSize = 16;
+
+struct SampleRecord {
+  unsigned char format[kFormatBlockSize];
+  uint32_t data_length;
+  uint64_t data_position;  // where the data bytes begin
+};
+
+class BankReader {
+ public:
+  explicit BankReader(InputFile& file) : file_(file) {}
+
+  // Reads and checks the header, and that the whole offset table lies in
+  // the file.
+  BankStatus read_header();
+  uint32_t sample_count() const { return sample_count_; }
+
+  // Reads the table's entry for `index` and the record header it points at,
+  // which must lie wholly in the file. Its data is not checked yet.
+  BankStatus read_record(uint32_t index, SampleRecord* record);
+  // Whether the record's data bytes lie wholly in the file.
+  bool data_fits(const SampleRecord& record) const;
+  // Reads `length` data bytes, starting `offset` bytes into the record's
+  // data; the range has been checked with data_fits().
+  BankStatus read_data(const SampleRecord& record, uint64_t offset,
+                       void* buffer, size_t length);
+
+ private:
+  BankStatus read(uint64_t position, void* buffer, size_t length);
+
+  InputFile& file_;
+  uint32_t sample_count_ = 0;
+};
+
+#endif  // VONTRALE_BANK_BANK_READER_H_

@@ -1,0 +1,141 @@
+#include <errno.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/uio.h>
+#include <unistd.h>
+
+#include "platform/file_system.h"
+
+namespace {
+
+class PosixInputFile final : public InputFile {
+ public:
+  PosixInputFile(int fd, uint64_t size) : fd_(fd), size_(size) {}
+  ~PosixInputFile() override { ::close(fd_); }
+
+  uint64_t size() const override { return size_; }
+
+  ReadStatus read_at(uint64_t position, void* buffer, size_t length) override {
+    char* out = static_cast<char*>(buffer);
+    while (length > 0) {
+      ssize_t n = ::pread(fd_, out, length, static_cast<off_t>(position));
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) return ReadStatus::failed;
+      if (n == 0) return ReadStatus::end_of_file;
+      out += n;
+      position += static_cast<uint64_t>(n);
+      length -= static_cast<size_t>(n);
+    }
+    return ReadStatus::ok;
+  }
+
+ private:
+  int fd_;
+  uint64_t size_;
+};
+
+class PosixOutputFile final : public OutputFile {
+ public:
+  explicit PosixOutputFile(int fd) : fd_(fd) {}
+  ~PosixOutputFile() override { close(); }
+
+  bool write(const ConstBuffer* buffers, size_t count) override {
+    iovec parts[8];
+    if (count > sizeof parts / sizeof parts[0]) return false;
+    size_t used = 0;
+    for (size_t i = 0; i < count; ++i) {
+      if (buffers[i].size == 0) continue;
+      parts[used].iov_base = const_cast<void*>(buffers[i].data);
+      parts[used].iov_len = buffers[i].size;
+      ++used;
+    }
+    iovec* next = parts;
+    while (used > 0) {
+      ssize_t n = ::writev(fd_, next, static_cast<int>(used));
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) return false;
+      // A short write: drop what went out and retry the rest.
+      size_t written = static_cast<size_t>(n);
+      while (used > 0 && written >= next->iov_len) {
+        written -= next->iov_len;
+        ++next;
+        --used;
+      }
+      if (used > 0) {
+        next->iov_base = static_cast<char*>(next->iov_base) + written;
+        next->iov_len -= written;
+      }
+    }
+    return true;
+  }
+
+  bool close() override {
+    if (fd_ < 0) return true;
+    int result = ::close(fd_);
+    fd_ = -1;
+    // Linux releases the descriptor even when close is interrupted.
+    return result == 0 || errno == EINTR;
+  }
+
+ private:
+  int fd_;
+};
+
+class PosixFileSystem final : public FileSystem {
+ public:
+  std::unique_ptr<InputFile> open_input(const std::string& path) override {
+    // Non-blocking, so that opening a FIFO cannot hang; it has no effect on
+    // the regular files that are kept.
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) return nullptr;
+    struct stat info;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+      ::close(fd);
+      return nullptr;
+    }
+    return std::make_unique<PosixInputFile>(
+        fd, static_cast<uint64_t>(info.st_size));
+  }
+
+  std::unique_ptr<OutputFile> create_output(const std::string& name) override {
+    // O_EXCL with O_NOFOLLOW never opens what is already there, so a link or
+    // a FIFO of that name is never written through: it is unlinked and the
+    // creation tried again. Unlinking a directory fails, which ends it.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+      int fd = ::open(name.c_str(),
+                      O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC |
+                          O_NOCTTY,
+                      0666);
+      if (fd >= 0) return std::make_unique<PosixOutputFile>(fd);
+      if (errno != EEXIST) return nullptr;
+      if (::unlink(name.c_str()) != 0 && errno != ENOENT) return nullptr;
+    }
+    return nullptr;
+  }
+
+  bool make_directory(const std::string& name) override {
+    return ::mkdir(name.c_str(), 0777) == 0 || errno == EEXIST;
+  }
+
+  bool change_directory(const std::string& path) override {
+    return ::chdir(path.c_str()) == 0;
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<FileSystem> make_native_file_system() {
+  // A file-size limit must fail the write that crosses it, which the tool
+  // reports, rather than kill the process.
+  ::signal(SIGXFSZ, SIG_IGN);
+  return std::make_unique<PosixFileSystem>();
+}
+
+bool is_directory_separator(char c) { return c == '/'; }
+
+std::string directory_to_enter(const std::string& directory_part) {
+  return directory_part.empty() ? "/" : directory_part;
+}
+
+bool standard_output_is_terminal() { return ::isatty(STDOUT_FILENO) == 1; }

@@ -1,0 +1,85 @@
+#include "wav/sample_extractor.h"
+
+#include <algorithm>
+#include <new>
+
+#include "wav/wav_header.h"
+
+namespace {
+
+ExtractStatus from_bank(BankStatus status) {
+  return status == BankStatus::read_failed ? ExtractStatus::read_failed
+                                           : ExtractStatus::runs_past_end;
+}
+
+// Closes the file; a sample is done only once its close has succeeded.
+ExtractStatus finish(OutputFile& file, ExtractStatus status) {
+  bool closed = file.close();
+  return status == ExtractStatus::done && !closed ? ExtractStatus::write_failed
+                                                  : status;
+}
+
+// Writes the header and the record's data, and closes the file before the
+// copy buffer is released. The header goes out with the first piece of data,
+// saving a system call per sample.
+ExtractStatus write_sample(BankReader& bank, const SampleRecord& record,
+                           OutputFile& file, BufferAllocator allocate) {
+  WavHeader header = make_wav_header(record.format, record.data_length);
+  ConstBuffer parts[2] = {{header.bytes, kWavHeaderSize}, {nullptr, 0}};
+  if (record.data_length == 0) {
+    return finish(file, file.write(parts, 1) ? ExtractStatus::done
+                                             : ExtractStatus::write_failed);
+  }
+  size_t chunk = static_cast<size_t>(
+      std::min<uint64_t>(record.data_length, kMaxCopyChunk));
+  std::unique_ptr<unsigned char[]> buffer = allocate(chunk);
+  if (!buffer) {
+    // The file keeps its header, as it would had it been written first.
+    return finish(file, file.write(parts, 1) ? ExtractStatus::no_memory
+                                             : ExtractStatus::write_failed);
+  }
+  ConstBuffer* next = parts;
+  size_t count = 2;
+  for (uint64_t offset = 0; offset < record.data_length; offset += chunk) {
+    size_t length = static_cast<size_t>(
+        std::min<uint64_t>(chunk, record.data_length - offset));
+    if (bank.read_data(record, offset, buffer.get(), length) !=
+        BankStatus::ok) {
+      return finish(file, ExtractStatus::read_failed);
+    }
+    next[count - 1] = {buffer.get(), length};
+    if (!file.write(next, count)) {
+      return finish(file, ExtractStatus::write_failed);
+    }
+    next = parts + 1;
+    count = 1;
+  }
+  return finish(file, ExtractStatus::done);
+}
+
+}  // namespace
+
+std::unique_ptr<unsigned char[]> allocate_copy_buffer(size_t size) {
+  return std::unique_ptr<unsigned char[]>(new (std::nothrow)
+                                              unsigned char[size]);
+}
+
+ExtractResult extract_sample(BankReader& bank, FileSystem& file_system,
+                             uint32_t index, BufferAllocator allocate) {
+  ExtractResult result{ExtractStatus::done, sample_file_name(index)};
+  SampleRecord record;
+  BankStatus read = bank.read_record(index, &record);
+  if (read != BankStatus::ok) {
+    result.status = from_bank(read);
+  } else if (!fits_in_wav(record.data_length)) {
+    result.status = ExtractStatus::too_large;
+  } else if (!bank.data_fits(record)) {
+    result.status = ExtractStatus::runs_past_end;
+  } else if (std::unique_ptr<OutputFile> file =
+                 file_system.create_output(result.file_name)) {
+    result.status = write_sample(bank, record, *file, allocate);
+  } else {
+    result.status = ExtractStatus::cannot_create;
+  }
+  return result;
+}
