@@ -10,7 +10,8 @@ void append_u16_le(Bytes& bytes, uint16_t value) {
 }
 
 void append_text(Bytes& bytes, const char* text) {
-  for (; *text; ++text) bytes.push_back(static_cast<unsigned char>(*text));
+  for (; *text; ++text)
+    bytes.push_back(static_cast<unsigned char>(*text));
 }
 
 void append(Bytes& bytes, const Bytes& more) {
@@ -28,7 +29,9 @@ Bytes tone(uint32_t sample_rate, uint32_t frequency, uint32_t frames) {
     int64_t wave = phase < 2 * quarter ? int64_t(phase) - quarter
                                        : 3 * quarter - int64_t(phase);
     int64_t level = 100 * wave / quarter;  // -100 .. 100
-    uint32_t edge = n < fade ? n : frames - 1 - n < fade ? frames - 1 - n : fade;
+    uint32_t edge = n < fade                ? n
+                    : frames - 1 - n < fade ? frames - 1 - n
+                                            : fade;
     level = level * edge / fade;
     data.push_back(static_cast<unsigned char>(128 + level));
   }
@@ -113,12 +116,16 @@ bool write_file(const std::string& path, const Bytes& bytes) {
   return static_cast<bool>(out);
 }
 
-Bytes make_demo_bank() {
+Bytes BankBuilder::wav(size_t index) const {
+  return wav_file(format(index), data(index));
+}
+
+BankBuilder demo_bank() {
   const uint32_t rate = 8000;
   BankBuilder bank;
   // C5, E5, G5 and C6, a fifth of a second each.
   for (uint32_t frequency : {523u, 659u, 784u, 1047u}) {
     bank.add(pcm_format(1, rate, 8), tone(rate, frequency, rate / 5));
   }
-  return bank.build();
+  return bank;
 }

@@ -26,6 +26,12 @@ class BankBuilder {
   // Where sample `index`'s record lies in what build() gives.
   uint32_t record_position(size_t index) const;
 
+  size_t size() const { return samples_.size(); }
+  const Bytes& format(size_t index) const { return samples_[index].format; }
+  const Bytes& data(size_t index) const { return samples_[index].data; }
+  // The file the tool writes for sample `index`.
+  Bytes wav(size_t index) const;
+
  private:
   struct Sample {
     Bytes format;
@@ -43,6 +49,6 @@ Bytes wav_file(const Bytes& format, const Bytes& data);
 bool write_file(const std::string& path, const Bytes& bytes);
 
 // The small bank of four short tones in examples/demo.sbk.
-Bytes make_demo_bank();
+BankBuilder demo_bank();
 
 #endif  // VONTRALE_TOOLS_BANK_BUILDER_H_

@@ -8,5 +8,5 @@ int main(int argc, char** argv) {
     std::fputs("usage: make_demo_bank OUTPUT.sbk\n", stderr);
     return 2;
   }
-  return write_file(argv[1], make_demo_bank()) ? 0 : 1;
+  return write_file(argv[1], demo_bank().build()) ? 0 : 1;
 }

@@ -27,29 +27,35 @@ BankStatus BankReader::read(uint64_t position, void* buffer, size_t length) {
 }
 
 BankStatus BankReader::read_header() {
-  if (file_.size() < kHeaderSize) return BankStatus::invalid;
+  if (file_.size() < kHeaderSize)
+    return BankStatus::invalid;
   unsigned char header[kHeaderSize];
   BankStatus status = read(0, header, sizeof header);
-  if (status != BankStatus::ok) return status;
-  if (load_u32_le(header) != 1) return BankStatus::invalid;
+  if (status != BankStatus::ok)
+    return status;
+  if (load_u32_le(header) != 1)
+    return BankStatus::invalid;
   sample_count_ = load_u32_le(header + 4);
   // 64-bit arithmetic: the table of 0xFFFFFFFF entries is about 16 GiB.
   uint64_t table_end = kHeaderSize + kEntrySize * sample_count_;
-  if (table_end > file_.size()) return BankStatus::invalid;
+  if (table_end > file_.size())
+    return BankStatus::invalid;
   return BankStatus::ok;
 }
 
 BankStatus BankReader::read_record(uint32_t index, SampleRecord* record) {
   unsigned char entry[kEntrySize];
   BankStatus status = read(kHeaderSize + kEntrySize * index, entry, kEntrySize);
-  if (status != BankStatus::ok) return status;
+  if (status != BankStatus::ok)
+    return status;
   uint64_t position = load_u32_le(entry);
   if (position + kRecordHeaderSize > file_.size()) {
     return BankStatus::runs_past_end;
   }
   unsigned char header[kRecordHeaderSize];
   status = read(position, header, sizeof header);
-  if (status != BankStatus::ok) return status;
+  if (status != BankStatus::ok)
+    return status;
   std::memcpy(record->format, header, kFormatBlockSize);
   record->data_length = load_u32_le(header + kFormatBlockSize + 2);
   record->data_position = position + kRecordHeaderSize;

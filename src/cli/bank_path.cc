@@ -6,13 +6,16 @@ namespace {
 
 bool ends_with_ignoring_case(const std::string& text, const char* suffix,
                              size_t suffix_length) {
-  if (text.size() < suffix_length) return false;
+  if (text.size() < suffix_length)
+    return false;
   const char* tail = text.data() + text.size() - suffix_length;
   for (size_t i = 0; i < suffix_length; ++i) {
     char c = tail[i];
     // Only A to Z fold: the extension is plain ASCII whatever the locale.
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c != suffix[i]) return false;
+    if (c >= 'A' && c <= 'Z')
+      c = static_cast<char>(c - 'A' + 'a');
+    if (c != suffix[i])
+      return false;
   }
   return true;
 }

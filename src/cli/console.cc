@@ -12,7 +12,9 @@ StandardOutput::StandardOutput() {
   }
 }
 
-StandardOutput::~StandardOutput() { std::fflush(stdout); }
+StandardOutput::~StandardOutput() {
+  std::fflush(stdout);
+}
 
 void StandardOutput::print(const std::string& text) {
   std::fwrite(text.data(), 1, text.size(), stdout);

@@ -18,7 +18,9 @@ int fail(Console& console, const std::string& what, int status) {
   return status;
 }
 
-std::string quoted(const std::string& text) { return "\"" + text + "\""; }
+std::string quoted(const std::string& text) {
+  return "\"" + text + "\"";
+}
 
 // Makes the output directory beside the bank and enters it.
 bool enter_output_directory(FileSystem& file_system,
@@ -39,15 +41,15 @@ int report(Console& console, const ExtractResult& result, uint32_t index,
     case ExtractStatus::done:
       break;
     case ExtractStatus::runs_past_end:
-      return fail(console,
-                  "invalid file format, " + sample +
-                      " runs past the end of the file",
-                  kExitInvalidBank);
+      return fail(
+          console,
+          "invalid file format, " + sample + " runs past the end of the file",
+          kExitInvalidBank);
     case ExtractStatus::too_large:
-      return fail(console,
-                  "invalid file format, " + sample +
-                      " is too large for a WAV file",
-                  kExitInvalidBank);
+      return fail(
+          console,
+          "invalid file format, " + sample + " is too large for a WAV file",
+          kExitInvalidBank);
     case ExtractStatus::read_failed:
       return fail(console, "can't read sample file " + quoted(bank_path),
                   kExitCannotRead);

@@ -12,12 +12,12 @@
 // always seen them.
 enum ExitStatus : int {
   kExitSuccess = 0,
-  kExitCannotRead = 1,      // the bank cannot be opened or read
-  kExitInvalidBank = 2,     // not a bank, or a damaged one
-  kExitCannotWrite = 3,     // an output file or directory cannot be made
-  kExitBadExtension = 4,    // the path does not end in ".sbk"
-  kExitNoMemory = 4,        // no memory for a sample's data
-  kExitNoPath = 5,          // not exactly one argument
+  kExitCannotRead = 1,    // the bank cannot be opened or read
+  kExitInvalidBank = 2,   // not a bank, or a damaged one
+  kExitCannotWrite = 3,   // an output file or directory cannot be made
+  kExitBadExtension = 4,  // the path does not end in ".sbk"
+  kExitNoMemory = 4,      // no memory for a sample's data
+  kExitNoPath = 5,        // not exactly one argument
 };
 
 // Runs the whole tool: `arguments` are the command-line arguments without

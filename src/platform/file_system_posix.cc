@@ -20,9 +20,12 @@ class PosixInputFile final : public InputFile {
     char* out = static_cast<char*>(buffer);
     while (length > 0) {
       ssize_t n = ::pread(fd_, out, length, static_cast<off_t>(position));
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0) return ReadStatus::failed;
-      if (n == 0) return ReadStatus::end_of_file;
+      if (n < 0 && errno == EINTR)
+        continue;
+      if (n < 0)
+        return ReadStatus::failed;
+      if (n == 0)
+        return ReadStatus::end_of_file;
       out += n;
       position += static_cast<uint64_t>(n);
       length -= static_cast<size_t>(n);
@@ -42,10 +45,12 @@ class PosixOutputFile final : public OutputFile {
 
   bool write(const ConstBuffer* buffers, size_t count) override {
     iovec parts[8];
-    if (count > sizeof parts / sizeof parts[0]) return false;
+    if (count > sizeof parts / sizeof parts[0])
+      return false;
     size_t used = 0;
     for (size_t i = 0; i < count; ++i) {
-      if (buffers[i].size == 0) continue;
+      if (buffers[i].size == 0)
+        continue;
       parts[used].iov_base = const_cast<void*>(buffers[i].data);
       parts[used].iov_len = buffers[i].size;
       ++used;
@@ -53,8 +58,10 @@ class PosixOutputFile final : public OutputFile {
     iovec* next = parts;
     while (used > 0) {
       ssize_t n = ::writev(fd_, next, static_cast<int>(used));
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) return false;
+      if (n < 0 && errno == EINTR)
+        continue;
+      if (n <= 0)
+        return false;
       // A short write: drop what went out and retry the rest.
       size_t written = static_cast<size_t>(n);
       while (used > 0 && written >= next->iov_len) {
@@ -71,7 +78,8 @@ class PosixOutputFile final : public OutputFile {
   }
 
   bool close() override {
-    if (fd_ < 0) return true;
+    if (fd_ < 0)
+      return true;
     int result = ::close(fd_);
     fd_ = -1;
     // Linux releases the descriptor even when close is interrupted.
@@ -88,7 +96,8 @@ class PosixFileSystem final : public FileSystem {
     // Non-blocking, so that opening a FIFO cannot hang; it has no effect on
     // the regular files that are kept.
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0) return nullptr;
+    if (fd < 0)
+      return nullptr;
     struct stat info;
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
       ::close(fd);
@@ -103,13 +112,16 @@ class PosixFileSystem final : public FileSystem {
     // a FIFO of that name is never written through: it is unlinked and the
     // creation tried again. Unlinking a directory fails, which ends it.
     for (int attempt = 0; attempt < 3; ++attempt) {
-      int fd = ::open(name.c_str(),
-                      O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC |
-                          O_NOCTTY,
-                      0666);
-      if (fd >= 0) return std::make_unique<PosixOutputFile>(fd);
-      if (errno != EEXIST) return nullptr;
-      if (::unlink(name.c_str()) != 0 && errno != ENOENT) return nullptr;
+      int fd = ::open(
+          name.c_str(),
+          O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY,
+          0666);
+      if (fd >= 0)
+        return std::make_unique<PosixOutputFile>(fd);
+      if (errno != EEXIST)
+        return nullptr;
+      if (::unlink(name.c_str()) != 0 && errno != ENOENT)
+        return nullptr;
     }
     return nullptr;
   }
@@ -132,10 +144,14 @@ std::unique_ptr<FileSystem> make_native_file_system() {
   return std::make_unique<PosixFileSystem>();
 }
 
-bool is_directory_separator(char c) { return c == '/'; }
+bool is_directory_separator(char c) {
+  return c == '/';
+}
 
 std::string directory_to_enter(const std::string& directory_part) {
   return directory_part.empty() ? "/" : directory_part;
 }
 
-bool standard_output_is_terminal() { return ::isatty(STDOUT_FILENO) == 1; }
+bool standard_output_is_terminal() {
+  return ::isatty(STDOUT_FILENO) == 1;
+}

@@ -60,8 +60,8 @@ ExtractStatus write_sample(BankReader& bank, const SampleRecord& record,
 }  // namespace
 
 std::unique_ptr<unsigned char[]> allocate_copy_buffer(size_t size) {
-  return std::unique_ptr<unsigned char[]>(new (std::nothrow)
-                                              unsigned char[size]);
+  return std::unique_ptr<unsigned char[]>(
+      new (std::nothrow) unsigned char[size]);
 }
 
 ExtractResult extract_sample(BankReader& bank, FileSystem& file_system,

@@ -1,0 +1,208 @@
+// The tool on damaged banks, on what already bears its files' names, and on
+// a disk that refuses what it writes.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <fstream>
+
+#include "tool_fixture.h"
+
+namespace {
+
+const Bytes kPcm = pcm_format(2, 22050, 16);
+
+BankBuilder two_samples() {
+  BankBuilder bank;
+  bank.add(kPcm, Bytes(40, 0x41)).add(kPcm, Bytes(40, 0x42));
+  return bank;
+}
+
+using Damage = ToolTest;
+
+TEST_F(Damage, SampleThatDoesNotFitStopsTheRunBeforeItsFileIsMade) {
+  BankBuilder bank = two_samples();
+  Bytes good = bank.build();
+  const size_t entry1 = 12, length1 = bank.record_position(1) + 18;
+  const std::string past_end =
+      "Error - invalid file format, sample 1 runs past the end of the "
+      "file!\n\n";
+  const std::string too_large =
+      "Error - invalid file format, sample 1 is too large for a WAV file!\n\n";
+  const struct {
+    const char* what;
+    size_t at;
+    uint32_t value;
+    const std::string& message;
+  } cases[] = {
+      {"record header past the end", entry1, uint32_t(good.size() - 21),
+       past_end},
+      {"record at 0xFFFFFFFF", entry1, 0xFFFFFFFF, past_end},
+      {"data past the end", length1, 41, past_end},
+      {"length 0xFFFFFFFF", length1, 0xFFFFFFFF, too_large},
+  };
+  for (const auto& c : cases) {
+    Bytes bytes = good;
+    put_u32_le(bytes, c.at, c.value);
+    write("bank.sbk", bytes);
+    unlink(path("data_bank/sample0000.wav").c_str());
+    RunResult result = run({"bank.sbk"});
+    EXPECT_EQ(result.exit_status, 2) << c.what;
+    EXPECT_EQ(after_banner(result), progress(1, 2) + c.message) << c.what;
+    EXPECT_EQ(list_directory(path("data_bank")),
+              std::vector<std::string>{"sample0000.wav"})
+        << c.what;
+    EXPECT_EQ(read_file(path("data_bank/sample0000.wav")), bank.wav(0));
+  }
+}
+
+TEST_F(Damage, RunningAgainReplacesEveryFileAndWritesThroughNothing) {
+  write("victim", {'k', 'e', 'e', 'p'});
+  write("other", {'m', 'i', 'n', 'e'});
+  BankBuilder first;
+  for (int i = 0; i < 4; ++i)
+    first.add(kPcm, Bytes(500, uint8_t(i)));
+  write("bank.sbk", first.build());
+  ASSERT_EQ(run({"bank.sbk"}).exit_status, 0);
+
+  // Now each name is taken by something a careless tool would write into.
+  std::string out = path("data_bank/");
+  ASSERT_EQ(unlink((out + "sample0000.wav").c_str()), 0);
+  ASSERT_EQ(symlink(path("victim").c_str(), (out + "sample0000.wav").c_str()),
+            0);
+  ASSERT_EQ(unlink((out + "sample0001.wav").c_str()), 0);
+  ASSERT_EQ(link(path("other").c_str(), (out + "sample0001.wav").c_str()), 0);
+  ASSERT_EQ(unlink((out + "sample0002.wav").c_str()), 0);
+  ASSERT_EQ(mkfifo((out + "sample0002.wav").c_str(), 0666), 0);
+  ASSERT_EQ(unlink((out + "sample0003.wav").c_str()), 0);
+  ASSERT_EQ(symlink("nowhere", (out + "sample0003.wav").c_str()), 0);
+
+  BankBuilder second;
+  for (int i = 0; i < 4; ++i)
+    second.add(kPcm, Bytes(3, uint8_t(9 - i)));
+  write("bank.sbk", second.build());
+  RunResult result = run({"bank.sbk"});
+  EXPECT_EQ(result.exit_status, 0);
+  expect_samples(path("data_bank"), second);
+  EXPECT_EQ(read_file(path("victim")), (Bytes{'k', 'e', 'e', 'p'}));
+  EXPECT_EQ(read_file(path("other")), (Bytes{'m', 'i', 'n', 'e'}));
+  EXPECT_FALSE(exists(path("data_bank/nowhere")));
+  struct stat info;
+  ASSERT_EQ(lstat((out + "sample0000.wav").c_str(), &info), 0);
+  EXPECT_TRUE(S_ISREG(info.st_mode));
+}
+
+TEST_F(Damage, DirectoryBearingASampleNameCannotBeReplaced) {
+  BankBuilder bank = two_samples();
+  write("bank.sbk", bank.build());
+  make_directory("data_bank");
+  make_directory("data_bank/sample0001.wav");
+  RunResult result = run({"bank.sbk"});
+  EXPECT_EQ(result.exit_status, 3);
+  EXPECT_EQ(after_banner(result),
+            progress(1, 2) +
+                "Error - can't create output file \"sample0001.wav\"!\n\n");
+  EXPECT_EQ(read_file(path("data_bank/sample0000.wav")), bank.wav(0));
+}
+
+TEST_F(Damage, FileSizeLimitIsAFailedWriteNotAKill) {
+  // The first file is 84 bytes; the second crosses the 100-byte limit.
+  BankBuilder bank;
+  bank.add(kPcm, Bytes(40, 1)).add(kPcm, Bytes(100, 2));
+  write("bank.sbk", bank.build());
+  RunOptions options;
+  options.file_size_limit = 100;
+  RunResult result = run({"bank.sbk"}, options);
+  EXPECT_EQ(result.exit_status, 3);
+  EXPECT_EQ(after_banner(result),
+            progress(1, 2) +
+                "Error - can't write output file \"sample0001.wav\"!\n\n");
+  EXPECT_EQ(read_file(path("data_bank/sample0000.wav")), bank.wav(0));
+}
+
+TEST_F(Damage, OutputDirectoryThatCannotBeMade) {
+  make_directory("sub");
+  write("sub/x.sbk", two_samples().build());
+  write("x.sbk", two_samples().build());
+  write("data_x", {});  // a file where the directory should go
+  write("sub/data_x", {});
+  for (const char* bank : {"x.sbk", "sub/x.sbk"}) {
+    RunResult result = run({bank});
+    EXPECT_EQ(result.exit_status, 3) << bank;
+    std::string shown =
+        std::string(bank).replace(std::string(bank).size() - 5, 5, "data_x");
+    EXPECT_EQ(after_banner(result),
+              "Error - can't create output directory \"" + shown + "\"!\n\n");
+  }
+  EXPECT_EQ(list_directory(path("sub")),
+            (std::vector<std::string>{"data_x", "x.sbk"}));
+}
+
+TEST_F(Damage, RecordsPast2And4GiBAreReached) {
+  // A sparse bank of just over 4 GiB: one record at 2 GiB, one whose data
+  // crosses 4 GiB.
+  const uint64_t low = 0x80000000, high = 0xFFFFFFF0;
+  Bytes head;
+  for (uint32_t value : {1u, 2u, uint32_t(low), uint32_t(high)}) {
+    append_u32_le(head, value);
+  }
+  Bytes low_record(16, 0x21), high_record(16, 0x22);
+  Bytes low_data = {1, 2, 3}, high_data(64);
+  for (size_t i = 0; i < high_data.size(); ++i)
+    high_data[i] = uint8_t(i);
+  auto record = [](Bytes format, const Bytes& data) {
+    format.insert(format.end(), {0, 0});
+    append_u32_le(format, static_cast<uint32_t>(data.size()));
+    format.insert(format.end(), data.begin(), data.end());
+    return format;
+  };
+  {
+    std::ofstream bank(path("big.sbk"), std::ios::binary);
+    auto put = [&bank](uint64_t at, const Bytes& bytes) {
+      bank.seekp(static_cast<std::streamoff>(at));
+      bank.write(reinterpret_cast<const char*>(bytes.data()),
+                 static_cast<std::streamsize>(bytes.size()));
+    };
+    put(0, head);
+    put(low, record(low_record, low_data));
+    put(high, record(high_record, high_data));
+    ASSERT_TRUE(bank.good());
+  }
+  RunResult result = run({"big.sbk"});
+  EXPECT_EQ(result.exit_status, 0);
+  EXPECT_EQ(read_file(path("data_big/sample0000.wav")),
+            wav_file(low_record, low_data));
+  EXPECT_EQ(read_file(path("data_big/sample0001.wav")),
+            wav_file(high_record, high_data));
+}
+
+TEST_F(Damage, TerminalSeesEachProgressLineBeforeTheNextSample) {
+  // Traced with strace: on a terminal, the line for sample 0 is written
+  // before sample 1's file is opened, and the banner before the bank.
+  ASSERT_EQ(system("strace -V >/dev/null 2>&1"), 0) << "strace is needed";
+  write("bank.sbk", two_samples().build());
+  RunOptions options;
+  options.output_to_terminal = true;
+  options.launcher = {"strace",
+                      "-o",
+                      path("trace"),
+                      "-s",
+                      "100",
+                      "-e",
+                      "trace=openat,open,write"};
+  RunResult result = run({"bank.sbk"}, options);
+  EXPECT_EQ(result.exit_status, 0);
+  Bytes trace_bytes = read_file(path("trace"));
+  std::string trace(trace_bytes.begin(), trace_bytes.end());
+  size_t banner = trace.find("write(1, \"Vontrale audio files");
+  size_t bank = trace.find("\"bank.sbk\"");
+  size_t line =
+      trace.find("write(1, \"progress: 1 of 2 files extracted ...\\r\"");
+  size_t next = trace.find("\"sample0001.wav\"");
+  ASSERT_NE(banner, std::string::npos) << trace;
+  ASSERT_NE(line, std::string::npos) << trace;
+  EXPECT_LT(banner, bank) << trace;
+  EXPECT_LT(line, next) << trace;
+}
+
+}  // namespace

@@ -1,0 +1,112 @@
+#include "fake_file_system.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+class FakeInputFile final : public InputFile {
+ public:
+  explicit FakeInputFile(const FakeBank& bank) : bank_(bank) {}
+  uint64_t size() const override { return bank_.size; }
+
+  ReadStatus read_at(uint64_t position, void* buffer, size_t length) override {
+    if (position + length > bank_.fail_reads_from)
+      return ReadStatus::failed;
+    if (position + length > bank_.size)
+      return ReadStatus::end_of_file;
+    unsigned char* out = static_cast<unsigned char*>(buffer);
+    std::memset(out, 0, length);
+    for (const auto& [start, bytes] : bank_.regions) {
+      uint64_t from = std::max(start, position);
+      uint64_t to = std::min(start + bytes.size(), position + length);
+      if (from < to) {
+        std::memcpy(out + (from - position), bytes.data() + (from - start),
+                    static_cast<size_t>(to - from));
+      }
+    }
+    return ReadStatus::ok;
+  }
+
+ private:
+  const FakeBank& bank_;
+};
+
+class FakeOutputFile final : public OutputFile {
+ public:
+  FakeOutputFile(FakeFileSystem& file_system, Bytes& bytes)
+      : file_system_(file_system), bytes_(bytes) {}
+
+  bool write(const ConstBuffer* buffers, size_t count) override {
+    size_t total = 0;
+    for (size_t i = 0; i < count; ++i)
+      total += buffers[i].size;
+    file_system_.write_calls.push_back(total);
+    for (size_t i = 0; i < count; ++i) {
+      const unsigned char* data =
+          static_cast<const unsigned char*>(buffers[i].data);
+      size_t taken = std::min(buffers[i].size, file_system_.write_budget);
+      bytes_.insert(bytes_.end(), data, data + taken);
+      file_system_.write_budget -= taken;
+      if (taken < buffers[i].size)
+        return false;
+    }
+    return true;
+  }
+
+  bool close() override { return !file_system_.fail_close; }
+
+ private:
+  FakeFileSystem& file_system_;
+  Bytes& bytes_;
+};
+
+}  // namespace
+
+FakeBank FakeBank::of(const Bytes& bytes) {
+  FakeBank bank;
+  bank.put(0, bytes);
+  return bank;
+}
+
+void FakeBank::put(uint64_t position, const Bytes& bytes) {
+  regions[position] = bytes;
+  size = std::max(size, position + bytes.size());
+}
+
+std::string FakeFileSystem::join(const std::string& name) const {
+  if (current_directory.empty() || (!name.empty() && name[0] == '/')) {
+    return name;
+  }
+  return current_directory + "/" + name;
+}
+
+std::unique_ptr<InputFile> FakeFileSystem::open_input(const std::string& path) {
+  auto bank = banks.find(join(path));
+  if (bank == banks.end())
+    return nullptr;
+  return std::make_unique<FakeInputFile>(bank->second);
+}
+
+std::unique_ptr<OutputFile> FakeFileSystem::create_output(
+    const std::string& name) {
+  if (refuse_create.count(name))
+    return nullptr;
+  Bytes& bytes = files[join(name)];
+  bytes.clear();
+  return std::make_unique<FakeOutputFile>(*this, bytes);
+}
+
+bool FakeFileSystem::make_directory(const std::string& name) {
+  if (refuse_directory.count(join(name)))
+    return false;
+  directories.insert(join(name));
+  return true;
+}
+
+bool FakeFileSystem::change_directory(const std::string& path) {
+  if (refuse_directory.count(join(path)))
+    return false;
+  current_directory = join(path);
+  return true;
+}

@@ -1,0 +1,27 @@
+#ifndef VONTRALE_TESTS_PROCESS_RUNNER_H_
+#define VONTRALE_TESTS_PROCESS_RUNNER_H_
+
+#include <string>
+#include <vector>
+
+struct RunOptions {
+  std::string working_directory;   // empty: the test's own
+  long long file_size_limit = -1;  // RLIMIT_FSIZE in bytes; -1: none
+  // Commands the tool's command line goes behind, as in strace -o log.
+  std::vector<std::string> launcher;
+  bool output_to_terminal = false;  // standard output on a pseudo-terminal
+};
+
+struct RunResult {
+  int exit_status = -1;  // -1 unless the process exited normally
+  int signal = 0;        // the signal that ended it, if one did
+  std::string out;
+  std::string err;
+};
+
+// Runs `program` with `arguments` and collects both output streams.
+RunResult run_program(const std::string& program,
+                      const std::vector<std::string>& arguments,
+                      const RunOptions& options = {});
+
+#endif  // VONTRALE_TESTS_PROCESS_RUNNER_H_
