@@ -4,11 +4,19 @@
 
 #include "platform/file_system.h"
 
+namespace {
+
+// The C library would pick a buffer of a disk block or so, which costs a
+// system call every hundred progress lines.
+char redirected_buffer[64 * 1024];
+
+}  // namespace
+
 StandardOutput::StandardOutput() {
   if (standard_output_is_terminal()) {
     std::setvbuf(stdout, nullptr, _IONBF, 0);
   } else {
-    std::setvbuf(stdout, nullptr, _IOFBF, 64 * 1024);
+    std::setvbuf(stdout, redirected_buffer, _IOFBF, sizeof redirected_buffer);
   }
 }
 

@@ -38,8 +38,6 @@ ExtractStatus write_sample(BankReader& bank, const SampleRecord& record,
     return finish(file, file.write(parts, 1) ? ExtractStatus::no_memory
                                              : ExtractStatus::write_failed);
   }
-  ConstBuffer* next = parts;
-  size_t count = 2;
   for (uint64_t offset = 0; offset < record.data_length; offset += chunk) {
     size_t length = static_cast<size_t>(
         std::min<uint64_t>(chunk, record.data_length - offset));
@@ -47,12 +45,11 @@ ExtractStatus write_sample(BankReader& bank, const SampleRecord& record,
         BankStatus::ok) {
       return finish(file, ExtractStatus::read_failed);
     }
-    next[count - 1] = {buffer.get(), length};
-    if (!file.write(next, count)) {
+    parts[1] = {buffer.get(), length};
+    bool first = offset == 0;
+    if (!file.write(first ? parts : parts + 1, first ? 2 : 1)) {
       return finish(file, ExtractStatus::write_failed);
     }
-    next = parts + 1;
-    count = 1;
   }
   return finish(file, ExtractStatus::done);
 }
