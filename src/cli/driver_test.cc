@@ -135,4 +135,24 @@ TEST_F(DriverTest, OutputDirectoryThatCannotBeMadeOrEntered) {
   }
 }
 
+TEST_F(DriverTest, CountsAndIndicesPrintUnsigned) {
+  // 0x80000001 samples: the table alone is 8 GiB, read as zeros past the
+  // first entries. Sample 0 is the header read as a record, with length 0;
+  // sample 1's record, at 4, has the length 0xFFFFFFFF at 22.
+  const uint32_t count = 0x80000001;
+  Bytes head;
+  for (uint32_t value : {1u, count, 0u, 4u, 0u, 0xFFFF0000u, 0x0000FFFFu}) {
+    append_u32_le(head, value);
+  }
+  FakeBank bank = FakeBank::of(head);
+  bank.size = 8 + 4 * uint64_t{count};
+  file_system_.banks["big.sbk"] = bank;
+  EXPECT_EQ(run_decrunch({"big.sbk"}, file_system_, console_), 2);
+  EXPECT_EQ(after_banner(),
+            "progress: 1 of 2147483649 files extracted ...\r"
+            "Error - invalid file format, sample 1 is too large for a WAV "
+            "file!\n\n");
+  EXPECT_EQ(file_system_.files["data_big/sample0000.wav"].size(), 44u);
+}
+
 }  // namespace
