@@ -126,13 +126,16 @@ TEST_F(Damage, OutputDirectoryThatCannotBeMade) {
   write("x.sbk", two_samples().build());
   write("data_x", {});  // a file where the directory should go
   write("sub/data_x", {});
-  for (const char* bank : {"x.sbk", "sub/x.sbk"}) {
-    RunResult result = run({bank});
-    EXPECT_EQ(result.exit_status, 3) << bank;
-    std::string shown =
-        std::string(bank).replace(std::string(bank).size() - 5, 5, "data_x");
-    EXPECT_EQ(after_banner(result),
-              "Error - can't create output directory \"" + shown + "\"!\n\n");
+  const struct {
+    const char* bank;
+    const char* shown;
+  } cases[] = {{"x.sbk", "data_x"}, {"sub/x.sbk", "sub/data_x"}};
+  for (const auto& c : cases) {
+    RunResult result = run({c.bank});
+    EXPECT_EQ(result.exit_status, 3) << c.bank;
+    EXPECT_EQ(after_banner(result), std::string("Error - can't create output "
+                                                "directory \"") +
+                                        c.shown + "\"!\n\n");
   }
   EXPECT_EQ(list_directory(path("sub")),
             (std::vector<std::string>{"data_x", "x.sbk"}));
@@ -142,20 +145,13 @@ TEST_F(Damage, RecordsPast2And4GiBAreReached) {
   // A sparse bank of just over 4 GiB: one record at 2 GiB, one whose data
   // crosses 4 GiB.
   const uint64_t low = 0x80000000, high = 0xFFFFFFF0;
-  Bytes head;
-  for (uint32_t value : {1u, 2u, uint32_t(low), uint32_t(high)}) {
-    append_u32_le(head, value);
-  }
+  Bytes head = bank_header(1, 2);
+  append_u32_le(head, uint32_t(low));
+  append_u32_le(head, uint32_t(high));
   Bytes low_record(16, 0x21), high_record(16, 0x22);
   Bytes low_data = {1, 2, 3}, high_data(64);
   for (size_t i = 0; i < high_data.size(); ++i)
     high_data[i] = uint8_t(i);
-  auto record = [](Bytes format, const Bytes& data) {
-    format.insert(format.end(), {0, 0});
-    append_u32_le(format, static_cast<uint32_t>(data.size()));
-    format.insert(format.end(), data.begin(), data.end());
-    return format;
-  };
   {
     std::ofstream bank(path("big.sbk"), std::ios::binary);
     auto put = [&bank](uint64_t at, const Bytes& bytes) {
@@ -164,8 +160,8 @@ TEST_F(Damage, RecordsPast2And4GiBAreReached) {
                  static_cast<std::streamsize>(bytes.size()));
     };
     put(0, head);
-    put(low, record(low_record, low_data));
-    put(high, record(high_record, high_data));
+    put(low, record_bytes(low_record, low_data));
+    put(high, record_bytes(high_record, high_data));
     ASSERT_TRUE(bank.good());
   }
   RunResult result = run({"big.sbk"});

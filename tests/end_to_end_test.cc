@@ -19,13 +19,6 @@ BankBuilder three_samples() {
   return bank;
 }
 
-Bytes bank_header(uint32_t format_id, uint32_t count) {
-  Bytes bytes;
-  append_u32_le(bytes, format_id);
-  append_u32_le(bytes, count);
-  return bytes;
-}
-
 using EndToEnd = ToolTest;
 
 TEST_F(EndToEnd, RejectsBadArgumentsBeforeTouchingAnything) {

@@ -77,19 +77,30 @@ uint32_t BankBuilder::record_position(size_t index) const {
   return static_cast<uint32_t>(position);
 }
 
+Bytes bank_header(uint32_t format_id, uint32_t count) {
+  Bytes header;
+  append_u32_le(header, format_id);
+  append_u32_le(header, count);
+  return header;
+}
+
+Bytes record_bytes(const Bytes& format, const Bytes& data,
+                   unsigned char filler) {
+  Bytes record = format;
+  record.push_back(filler);
+  record.push_back(filler);
+  append_u32_le(record, static_cast<uint32_t>(data.size()));
+  append(record, data);
+  return record;
+}
+
 Bytes BankBuilder::build(unsigned char filler) const {
-  Bytes bank;
-  append_u32_le(bank, 1);  // format_id
-  append_u32_le(bank, static_cast<uint32_t>(samples_.size()));
+  Bytes bank = bank_header(1, static_cast<uint32_t>(samples_.size()));
   for (size_t i = 0; i < samples_.size(); ++i) {
     append_u32_le(bank, record_position(i));
   }
   for (const Sample& sample : samples_) {
-    append(bank, sample.format);
-    bank.push_back(filler);
-    bank.push_back(filler);
-    append_u32_le(bank, static_cast<uint32_t>(sample.data.size()));
-    append(bank, sample.data);
+    append(bank, record_bytes(sample.format, sample.data, filler));
   }
   return bank;
 }

@@ -40,6 +40,13 @@ class BankBuilder {
   std::vector<Sample> samples_;
 };
 
+// The 8-byte header alone: format_id and sample_count.
+Bytes bank_header(uint32_t format_id, uint32_t count);
+// One sample record: the format block, the two unread bytes set to
+// `filler`, the data length and the data.
+Bytes record_bytes(const Bytes& format, const Bytes& data,
+                   unsigned char filler = 0);
+
 void put_u32_le(Bytes& bytes, size_t position, uint32_t value);
 void append_u32_le(Bytes& bytes, uint32_t value);
 

@@ -7,16 +7,8 @@
 
 namespace {
 
-Bytes record_header(unsigned char fill, uint32_t length) {
-  Bytes bytes(18, fill);
-  append_u32_le(bytes, length);
-  return bytes;
-}
-
 Bytes header(uint32_t format_id, uint32_t count, size_t table_bytes) {
-  Bytes bytes;
-  append_u32_le(bytes, format_id);
-  append_u32_le(bytes, count);
+  Bytes bytes = bank_header(format_id, count);
   bytes.resize(bytes.size() + table_bytes, 0);
   return bytes;
 }
@@ -144,9 +136,8 @@ TEST_F(BankReaderTest, ReachesRecordsPast2And4GiB) {
   Bytes high_data(40);
   for (size_t i = 0; i < high_data.size(); ++i)
     high_data[i] = uint8_t(i + 1);
-  fake.put(0xFFFFFFF0, record_header(0x11, 40));
-  fake.put(0xFFFFFFF0ull + 22, high_data);  // runs past 4 GiB
-  fake.put(0x80000000, record_header(0x22, 0));
+  fake.put(0xFFFFFFF0, record_bytes(Bytes(16, 0x11), high_data));  // past 4 GiB
+  fake.put(0x80000000, record_bytes(Bytes(16, 0x22), {}));
   BankReader& reader = open(fake);
   ASSERT_EQ(reader.read_header(), BankStatus::ok);
 
