@@ -15,7 +15,7 @@ struct RunOptions {
 struct RunResult {
   int exit_status = -1;  // -1 unless the process exited normally
   int signal = 0;        // the signal that ended it, if one did
-  std::string out;
+  std::string out;       // the bytes as they came, line ends and all
   std::string err;
 };
 
@@ -23,5 +23,15 @@ struct RunResult {
 RunResult run_program(const std::string& program,
                       const std::vector<std::string>& arguments,
                       const RunOptions& options = {});
+
+// Windows only: runs `program` with its arguments exactly as typed after its
+// name on a command line, quotes and all, for the child to split.
+RunResult run_command_line(const std::string& program,
+                           const std::string& typed_arguments,
+                           const RunOptions& options = {});
+
+// What a program printed, from the bytes its standard output carried; false
+// when they are not what a text stream of the platform writes.
+bool text_from_output(const std::string& bytes, std::string* text);
 
 #endif  // VONTRALE_TESTS_PROCESS_RUNNER_H_

@@ -1,20 +1,32 @@
 #include "temp_dir.h"
 
-#include <stdlib.h>
-
 #include <algorithm>
+#include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 
 namespace fs = std::filesystem;
 
 TempDir::TempDir() {
-  std::string pattern =
-      (fs::temp_directory_path() / "vontrale_test_XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr)
-    std::abort();
-  path_ = pattern;
+  // A random name, taken only if nothing bears it yet.
+  std::random_device seed;
+  std::mt19937_64 random(
+      (uint64_t{seed()} << 32) ^ seed() ^
+      static_cast<uint64_t>(
+          std::chrono::steady_clock::now().time_since_epoch().count()));
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    fs::path candidate = fs::temp_directory_path() /
+                         ("vontrale_test_" + std::to_string(random()));
+    std::error_code error;
+    if (fs::create_directory(candidate, error)) {
+      path_ = candidate.string();
+      return;
+    }
+  }
+  std::abort();
 }
 
 TempDir::~TempDir() {

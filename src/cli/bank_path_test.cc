@@ -29,6 +29,8 @@ TEST(BankPath, ExtensionIsSbkInAnyCase) {
   }
 }
 
+// The forward slash separates directories on every platform; what else
+// does is for each platform's own test.
 TEST(BankPath, OutputDirectoryIsBesideTheBank) {
   const struct {
     const char* path;
@@ -45,8 +47,6 @@ TEST(BankPath, OutputDirectoryIsBesideTheBank) {
       {"a/b.c/d.sbk", true, "a/b.c", "data_d", "a/b.c/data_d"},
       {"/x.sbk", true, "", "data_x", "/data_x"},
       {"a//x.sbk", true, "a/", "data_x", "a//data_x"},
-      // The backslash is an ordinary character here.
-      {"sounds\\sfx.sbk", false, "", "data_sounds\\sfx", "data_sounds\\sfx"},
   };
   for (const auto& c : cases) {
     OutputLocation location = locate_output(c.path);
