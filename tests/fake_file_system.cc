@@ -7,10 +7,11 @@ namespace {
 
 class FakeInputFile final : public InputFile {
  public:
-  explicit FakeInputFile(const FakeBank& bank) : bank_(bank) {}
+  explicit FakeInputFile(FakeBank& bank) : bank_(bank) {}
   uint64_t size() const override { return bank_.size; }
 
   ReadStatus read_at(uint64_t position, void* buffer, size_t length) override {
+    ++bank_.reads;
     if (position + length > bank_.fail_reads_from)
       return ReadStatus::failed;
     if (position + length > bank_.size)
@@ -29,7 +30,7 @@ class FakeInputFile final : public InputFile {
   }
 
  private:
-  const FakeBank& bank_;
+  FakeBank& bank_;
 };
 
 class FakeOutputFile final : public OutputFile {
@@ -52,6 +53,20 @@ class FakeOutputFile final : public OutputFile {
         return false;
     }
     return true;
+  }
+
+  uint64_t append_from(InputFile& source, uint64_t position,
+                       uint64_t length) override {
+    Bytes moved(
+        static_cast<size_t>(std::min(length, file_system_.append_budget)));
+    if (source.read_at(position, moved.data(), moved.size()) !=
+        ReadStatus::ok) {
+      moved.clear();
+    }
+    bytes_.insert(bytes_.end(), moved.begin(), moved.end());
+    file_system_.append_budget -= moved.size();
+    file_system_.append_calls.push_back(moved.size());
+    return moved.size();
   }
 
   bool close() override { return !file_system_.fail_close; }

@@ -17,6 +17,7 @@ struct FakeBank {
   uint64_t size = 0;
   // Reads that touch this position or beyond fail as an I/O error would.
   uint64_t fail_reads_from = UINT64_MAX;
+  uint64_t reads = 0;  // read_at calls so far
 
   static FakeBank of(const Bytes& bytes);
   void put(uint64_t position, const Bytes& bytes);
@@ -42,6 +43,9 @@ class FakeFileSystem final : public FileSystem {
   std::set<std::string> refuse_create;     // bare names
   std::set<std::string> refuse_directory;  // paths not to make or enter
   size_t write_budget = SIZE_MAX;          // bytes accepted before writes fail
+  // Bytes that append_from moves, as a kernel copy would, before it stops.
+  uint64_t append_budget = 0;
+  std::vector<uint64_t> append_calls;  // bytes each append_from moved
   bool fail_close = false;
 
  private:

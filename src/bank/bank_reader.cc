@@ -1,5 +1,6 @@
 #include "bank/bank_reader.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "common/little_endian.h"
@@ -13,6 +14,14 @@ constexpr uint64_t kRecordHeaderSize = kFormatBlockSize + 2 + 4;
 
 }  // namespace
 
+// The windows are small and fixed, whatever the bank holds.
+BankReader::BankReader(InputFile& file) : file_(file) {
+  table_.capacity = kTableWindowSize;
+  table_.bytes = std::make_unique<unsigned char[]>(table_.capacity);
+  records_.capacity = kRecordWindowSize;
+  records_.bytes = std::make_unique<unsigned char[]>(records_.capacity);
+}
+
 BankStatus BankReader::read(uint64_t position, void* buffer, size_t length) {
   switch (file_.read_at(position, buffer, length)) {
     case ReadStatus::ok:
@@ -24,6 +33,27 @@ BankStatus BankReader::read(uint64_t position, void* buffer, size_t length) {
       break;
   }
   return BankStatus::read_failed;
+}
+
+BankStatus BankReader::read_through(Window& window, uint64_t position,
+                                    void* buffer, size_t length) {
+  if (position < window.start ||
+      position + length > window.start + window.filled) {
+    if (length > window.capacity)
+      return read(position, buffer, length);
+    // Every range asked for lies in the file, so the refill stays in it too.
+    window.filled = static_cast<size_t>(
+        std::min<uint64_t>(window.capacity, file_.size() - position));
+    window.start = position;
+    if (read(position, window.bytes.get(), window.filled) != BankStatus::ok) {
+      // The fault may lie beyond what is needed now (a bad sector under a
+      // later sample): only the bytes asked for decide.
+      window.filled = 0;
+      return read(position, buffer, length);
+    }
+  }
+  std::memcpy(buffer, window.bytes.get() + (position - window.start), length);
+  return BankStatus::ok;
 }
 
 BankStatus BankReader::read_header() {
@@ -45,7 +75,8 @@ BankStatus BankReader::read_header() {
 
 BankStatus BankReader::read_record(uint32_t index, SampleRecord* record) {
   unsigned char entry[kEntrySize];
-  BankStatus status = read(kHeaderSize + kEntrySize * index, entry, kEntrySize);
+  BankStatus status =
+      read_through(table_, kHeaderSize + kEntrySize * index, entry, kEntrySize);
   if (status != BankStatus::ok)
     return status;
   uint64_t position = load_u32_le(entry);
@@ -53,7 +84,7 @@ BankStatus BankReader::read_record(uint32_t index, SampleRecord* record) {
     return BankStatus::runs_past_end;
   }
   unsigned char header[kRecordHeaderSize];
-  status = read(position, header, sizeof header);
+  status = read_through(records_, position, header, sizeof header);
   if (status != BankStatus::ok)
     return status;
   std::memcpy(record->format, header, kFormatBlockSize);
@@ -68,5 +99,5 @@ bool BankReader::data_fits(const SampleRecord& record) const {
 
 BankStatus BankReader::read_data(const SampleRecord& record, uint64_t offset,
                                  void* buffer, size_t length) {
-  return read(record.data_position + offset, buffer, length);
+  return read_through(records_, record.data_position + offset, buffer, length);
 }

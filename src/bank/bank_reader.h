@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
 #include "platform/file_system.h"
 
@@ -27,9 +28,13 @@ struct SampleRecord {
   uint64_t data_position;  // where the data bytes begin
 };
 
+// Reads the bank in its order: the header, then for each sample its table
+// entry, its record header and its data. Small reads go through two windows
+// of bytes read ahead, one on the offset table and one where the records
+// lie, so that a bank of small samples costs about one read per sample.
 class BankReader {
  public:
-  explicit BankReader(InputFile& file) : file_(file) {}
+  explicit BankReader(InputFile& file);
 
   // Reads and checks the header, and that the whole offset table lies in
   // the file.
@@ -46,11 +51,31 @@ class BankReader {
   BankStatus read_data(const SampleRecord& record, uint64_t offset,
                        void* buffer, size_t length);
 
+  InputFile& file() const { return file_; }
+
+  // How far each window reads ahead: the table's covers 1024 entries.
+  static constexpr size_t kTableWindowSize = 4096;
+  static constexpr size_t kRecordWindowSize = 64 * 1024;
+
  private:
+  // Bytes of the bank from `start`, read ahead of need.
+  struct Window {
+    uint64_t start = 0;
+    size_t filled = 0;
+    std::unique_ptr<unsigned char[]> bytes;
+    size_t capacity = 0;
+  };
+
   BankStatus read(uint64_t position, void* buffer, size_t length);
+  // Reads through `window`, refilling it from `position` when the range is
+  // not inside it; a range larger than the window is read directly.
+  BankStatus read_through(Window& window, uint64_t position, void* buffer,
+                          size_t length);
 
   InputFile& file_;
   uint32_t sample_count_ = 0;
+  Window table_;
+  Window records_;
 };
 
 #endif  // VONTRALE_BANK_BANK_READER_H_

@@ -182,13 +182,60 @@ TEST_F(BankReaderTest, FailedReadsAreNotTakenForData) {
         << c.what;
   }
 
-  // A bank that shrinks after it was opened.
-  BankReader& reader = open(FakeBank::of(bytes));
+  // A bank that shrinks after it was opened, under data too large to have
+  // been read ahead with its record.
+  const size_t large = BankReader::kRecordWindowSize + 1;
+  BankReader& reader = open(FakeBank::of(
+      BankBuilder().add(pcm_format(1, 8000, 8), Bytes(large, 7)).build()));
   ASSERT_EQ(reader.read_header(), BankStatus::ok);
   SampleRecord record;
   ASSERT_EQ(reader.read_record(0, &record), BankStatus::ok);
   bank().size -= 1;
-  Bytes data(3);
-  EXPECT_EQ(reader.read_data(record, 0, data.data(), 3),
+  Bytes data(large);
+  EXPECT_EQ(reader.read_data(record, 0, data.data(), large),
             BankStatus::read_failed);
+}
+
+TEST_F(BankReaderTest, ReadsAheadButOnlyNeededBytesCanFail) {
+  // Three records in a row; reads fail from inside the last one's data.
+  BankBuilder builder;
+  for (unsigned char fill : {1, 2, 3})
+    builder.add(pcm_format(1, 8000, 8), Bytes(100, fill));
+  Bytes bytes = builder.build();
+  FakeBank fake = FakeBank::of(bytes);
+  fake.fail_reads_from = builder.record_position(2) + 22 + 50;
+  BankReader& reader = open(fake);
+  ASSERT_EQ(reader.read_header(), BankStatus::ok);
+  for (uint32_t i = 0; i < 3; ++i) {
+    SampleRecord record;
+    ASSERT_EQ(reader.read_record(i, &record), BankStatus::ok) << i;
+    EXPECT_EQ(record.data_position, builder.record_position(i) + 22u);
+    Bytes data(100);
+    EXPECT_EQ(reader.read_data(record, 0, data.data(), 100),
+              i < 2 ? BankStatus::ok : BankStatus::read_failed)
+        << i;
+    if (i < 2) {
+      EXPECT_EQ(data, builder.data(i)) << i;
+    }
+  }
+}
+
+TEST_F(BankReaderTest, WindowsCutReadsOfASmallBankToAFew) {
+  // 2000 small records in a row, read in the tool's order: the table in
+  // blocks of 1024 entries, the records 64 KiB at a time.
+  BankBuilder builder;
+  for (int i = 0; i < 2000; ++i)
+    builder.add(pcm_format(1, 8000, 8), Bytes(200, uint8_t(i)));
+  Bytes bytes = builder.build();
+  BankReader& reader = open(FakeBank::of(bytes));
+  ASSERT_EQ(reader.read_header(), BankStatus::ok);
+  for (uint32_t i = 0; i < 2000; ++i) {
+    SampleRecord record;
+    ASSERT_EQ(reader.read_record(i, &record), BankStatus::ok);
+    Bytes data(200);
+    ASSERT_EQ(reader.read_data(record, 0, data.data(), 200), BankStatus::ok);
+    ASSERT_EQ(data, builder.data(i)) << i;
+  }
+  // The header, 2 table blocks, and 2000 * 222 bytes of records in 64 KiB.
+  EXPECT_EQ(bank().reads, 1u + 2u + (2000u * 222u + 65535u) / 65536u);
 }

@@ -39,6 +39,14 @@ class OutputFile {
   virtual ~OutputFile() = default;
   // Writes the buffers one after another, in one system call where it can.
   virtual bool write(const ConstBuffer* buffers, size_t count) = 0;
+  // Appends up to `length` bytes of `source`, from `position` on, without
+  // passing them through this process where the platform can, and returns
+  // how many it appended. The caller copies the rest through a buffer, which
+  // also tells which of the two files failed, if one did.
+  virtual uint64_t append_from(InputFile& /*source*/, uint64_t /*position*/,
+                               uint64_t /*length*/) {
+    return 0;
+  }
   // Closes the file. False when the system reports that what was written may
   // not have reached the file. The destructor closes a file not yet closed.
   virtual bool close() = 0;

@@ -38,7 +38,8 @@ ExtractStatus write_sample(BankReader& bank, const SampleRecord& record,
     return finish(file, file.write(parts, 1) ? ExtractStatus::no_memory
                                              : ExtractStatus::write_failed);
   }
-  for (uint64_t offset = 0; offset < record.data_length; offset += chunk) {
+  bool first = true;
+  for (uint64_t offset = 0; offset < record.data_length; first = false) {
     size_t length = static_cast<size_t>(
         std::min<uint64_t>(chunk, record.data_length - offset));
     if (bank.read_data(record, offset, buffer.get(), length) !=
@@ -46,9 +47,15 @@ ExtractStatus write_sample(BankReader& bank, const SampleRecord& record,
       return finish(file, ExtractStatus::read_failed);
     }
     parts[1] = {buffer.get(), length};
-    bool first = offset == 0;
     if (!file.write(first ? parts : parts + 1, first ? 2 : 1)) {
       return finish(file, ExtractStatus::write_failed);
+    }
+    offset += length;
+    if (first && offset < record.data_length) {
+      // Past the first piece, the platform may move the rest without the
+      // buffer; whatever it leaves goes through the buffer as before.
+      offset += file.append_from(bank.file(), record.data_position + offset,
+                                 record.data_length - offset);
     }
   }
   return finish(file, ExtractStatus::done);

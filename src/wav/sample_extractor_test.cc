@@ -99,6 +99,37 @@ TEST_F(SampleExtractorTest, LargeSampleMovesInPiecesOfOneMiB) {
   EXPECT_EQ(file("sample0000.wav"), wav_file(kOddFormat, data));
 }
 
+TEST_F(SampleExtractorTest, PlatformCopyTakesOverAfterTheFirstPiece) {
+  // The platform may move data past the first piece without the buffer, and
+  // stop anywhere; the buffer then carries on from where it stopped.
+  const uint64_t mib = uint64_t{1} << 20;
+  Bytes data = pattern(3 * mib + 5, 9);
+  const struct {
+    uint64_t budget;
+    std::vector<size_t> writes;
+    std::vector<uint64_t> appends;
+  } cases[] = {
+      {UINT64_MAX, {44 + mib}, {2 * mib + 5}},
+      {mib + 3, {44 + mib, mib, 2}, {mib + 3}},
+      {0, {44 + mib, mib, mib, 5}, {0}},
+  };
+  for (const auto& c : cases) {
+    file_system_ = FakeFileSystem();
+    file_system_.append_budget = c.budget;
+    open(BankBuilder().add(kOddFormat, data).build());
+    ASSERT_EQ(extract(0).status, ExtractStatus::done) << c.budget;
+    EXPECT_EQ(file_system_.write_calls, c.writes) << c.budget;
+    EXPECT_EQ(file_system_.append_calls, c.appends) << c.budget;
+    EXPECT_EQ(file("sample0000.wav"), wav_file(kOddFormat, data)) << c.budget;
+  }
+  // A sample that fits the first piece leaves nothing to move.
+  file_system_ = FakeFileSystem();
+  file_system_.append_budget = UINT64_MAX;
+  open(BankBuilder().add(kOddFormat, pattern(mib, 2)).build());
+  ASSERT_EQ(extract(0).status, ExtractStatus::done);
+  EXPECT_TRUE(file_system_.append_calls.empty());
+}
+
 TEST_F(SampleExtractorTest, NoMemoryLeavesTheHeaderAlone) {
   open(BankBuilder().add(kOddFormat, pattern(5000, 1)).build());
   EXPECT_EQ(extract(0, failing_allocator).status, ExtractStatus::no_memory);
