@@ -191,7 +191,7 @@ def main():
     parser.add_argument("--tool", required=True)
     parser.add_argument("--work", required=True, help="folder for the data")
     parser.add_argument("--results", help="markdown file for the table")
-    parser.add_argument("--pairs", type=int, default=7)
+    parser.add_argument("--pairs", type=int, default=11)
     parser.add_argument("--only", choices=("many", "large"),
                         help="one bank alone, to look into it")
     args = parser.parse_args()
