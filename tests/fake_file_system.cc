@@ -59,8 +59,8 @@ class FakeOutputFile final : public OutputFile {
                        uint64_t length) override {
     Bytes moved(
         static_cast<size_t>(std::min(length, file_system_.append_budget)));
-    if (source.read_at(position, moved.data(), moved.size()) !=
-        ReadStatus::ok) {
+    if (!moved.empty() && source.read_at(position, moved.data(),
+                                         moved.size()) != ReadStatus::ok) {
       moved.clear();
     }
     bytes_.insert(bytes_.end(), moved.begin(), moved.end());
