@@ -20,8 +20,9 @@ std::string with_crlf(const std::string& text) {
 
 TEST_F(Win32EndToEnd, LineFeedsGoOutAsCrLfAndProgressEndsInALoneCr) {
   write("bank.sbk", two_samples().build());
-  RunResult result =
-      run_program(DECRUNCH_EXE, {"bank.sbk"}, {dir_.path(), -1, {}, false});
+  RunOptions options;
+  options.working_directory = dir_.path();
+  RunResult result = run_program(DECRUNCH_EXE, {"bank.sbk"}, options);
   EXPECT_EQ(result.exit_status, 0);
   EXPECT_EQ(result.out,
             with_crlf(kBanner) +

@@ -5,8 +5,9 @@
 #include <vector>
 
 struct RunOptions {
-  std::string working_directory;   // empty: the test's own
-  long long file_size_limit = -1;  // RLIMIT_FSIZE in bytes; -1: none
+  std::string working_directory;       // empty: the test's own
+  long long file_size_limit = -1;      // RLIMIT_FSIZE in bytes; -1: none
+  long long address_space_limit = -1;  // RLIMIT_AS in bytes; -1: none
   // Commands the tool's command line goes behind, as in strace -o log.
   std::vector<std::string> launcher;
   bool output_to_terminal = false;  // standard output on a pseudo-terminal

@@ -20,10 +20,17 @@ namespace {
       chdir(options.working_directory.c_str()) != 0) {
     _exit(126);
   }
-  if (options.file_size_limit >= 0) {
-    rlimit limit{static_cast<rlim_t>(options.file_size_limit),
-                 static_cast<rlim_t>(options.file_size_limit)};
-    setrlimit(RLIMIT_FSIZE, &limit);
+  const struct {
+    int resource;
+    long long value;
+  } limits[] = {{RLIMIT_FSIZE, options.file_size_limit},
+                {RLIMIT_AS, options.address_space_limit}};
+  for (const auto& limit : limits) {
+    if (limit.value < 0)
+      continue;
+    rlimit both{static_cast<rlim_t>(limit.value),
+                static_cast<rlim_t>(limit.value)};
+    setrlimit(limit.resource, &both);
   }
   std::vector<char*> argv;
   for (const std::string& word : command) {

@@ -49,8 +49,8 @@ RunResult run_command_line(const std::string& program,
                            const std::string& typed_arguments,
                            const RunOptions& options) {
   // Only what Windows itself can do: no limits, launchers or terminals.
-  if (options.file_size_limit >= 0 || !options.launcher.empty() ||
-      options.output_to_terminal) {
+  if (options.file_size_limit >= 0 || options.address_space_limit >= 0 ||
+      !options.launcher.empty() || options.output_to_terminal) {
     std::abort();
   }
   // The child's output goes to files, read once it has ended.

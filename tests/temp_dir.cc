@@ -10,7 +10,9 @@
 
 namespace fs = std::filesystem;
 
-TempDir::TempDir() {
+TempDir::TempDir() : TempDir(fs::temp_directory_path().string()) {}
+
+TempDir::TempDir(const std::string& parent) {
   // A random name, taken only if nothing bears it yet.
   std::random_device seed;
   std::mt19937_64 random(
@@ -18,8 +20,8 @@ TempDir::TempDir() {
       static_cast<uint64_t>(
           std::chrono::steady_clock::now().time_since_epoch().count()));
   for (int attempt = 0; attempt < 100; ++attempt) {
-    fs::path candidate = fs::temp_directory_path() /
-                         ("vontrale_test_" + std::to_string(random()));
+    fs::path candidate =
+        fs::path(parent) / ("vontrale_test_" + std::to_string(random()));
     std::error_code error;
     if (fs::create_directory(candidate, error)) {
       path_ = candidate.string();

@@ -9,7 +9,9 @@
 // A fresh directory, removed with everything in it at the end of the test.
 class TempDir {
  public:
+  // Inside the system's temporary directory, or inside `parent`.
   TempDir();
+  explicit TempDir(const std::string& parent);
   ~TempDir();
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
