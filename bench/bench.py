@@ -168,7 +168,7 @@ def compare(tool, work, bank, yardstick, pairs, check):
         wall.append(ours.wall / theirs.wall)
         cpu.append(ours.cpu / theirs.cpu)
         peak = max(peak, ours.peak_kib)
-    return statistics.median(wall), statistics.median(cpu), peak
+    return statistics.median(wall), statistics.median(cpu), peak, wall, cpu
 
 
 def system_calls_per_sample(tool, work):
@@ -229,7 +229,8 @@ def main():
             "many": ("many.sbk", tar_many, check_many),
             "large": ("large.sbk", cp_large, check_large)}[args.only]
         result = compare(tool, work, bank, yardstick, args.pairs, check)
-        print("%s: wall %.3f, CPU %.3f, peak %d KiB" % ((args.only,) + result))
+        print("%s: wall %.3f, CPU %.3f, peak %d KiB" % ((args.only,) +
+                                                       result[:3]))
         return 0
     many = compare(tool, work, "many.sbk", tar_many, args.pairs, check_many)
     large = compare(tool, work, "large.sbk", cp_large, args.pairs, check_large)
@@ -240,18 +241,25 @@ def main():
     commit = subprocess.run(
         ["git", "rev-parse", "--short", "HEAD"], capture_output=True,
         text=True, cwd=os.path.dirname(os.path.abspath(__file__))).stdout
+    def spread(ratios):
+        return "%.2f to %.2f" % (min(ratios), max(ratios))
+
     lines = [
         "Benchmark of %s, commit %s, %d cores, %d pairs after a warm-up." %
         (datetime.date.today().isoformat(), commit.strip() or "unknown",
          os.cpu_count(), args.pairs),
+        "Ratios are tool / yardstick, the median of the pairs; the range "
+        "shows how noisy the machine was.",
         "",
-        "| Bank | Yardstick | Wall ratio | CPU ratio | Peak RSS | Target |",
-        "|---|---|---|---|---|---|",
-        "| 20,000 samples, 256 B to 64 KiB | `tar -xf` | %.2f | %.2f | "
+        "| Bank | Yardstick | Wall ratio | CPU ratio | Wall range | "
+        "Peak RSS | Target |",
+        "|---|---|---|---|---|---|---|",
+        "| 20,000 samples, 256 B to 64 KiB | `tar -xf` | %.2f | %.2f | %s | "
         "%.1f MiB | wall at most 0.85 |" %
-        (many[0], many[1], many[2] / 1024),
-        "| one sample of 256 MiB | `cp` | %.2f | %.2f | %.1f MiB | "
-        "CPU at most 1.10 |" % (large[0], large[1], large[2] / 1024),
+        (many[0], many[1], spread(many[3]), many[2] / 1024),
+        "| one sample of 256 MiB | `cp` | %.2f | %.2f | %s | %.1f MiB | "
+        "CPU at most 1.10 |" %
+        (large[0], large[1], spread(large[3]), large[2] / 1024),
         "",
         "System calls per sample on the 20,000-sample bank, all included: %s "
         "(target: at most 6)." %
