@@ -35,8 +35,10 @@ BankStatus BankReader::read(uint64_t position, void* buffer, size_t length) {
   return BankStatus::read_failed;
 }
 
-BankStatus BankReader::read_through(Window& window, uint64_t position,
-                                    void* buffer, size_t length) {
+BankStatus BankReader::locate(Window& window, uint64_t position, size_t length,
+                              unsigned char* buffer,
+                              const unsigned char** bytes) {
+  *bytes = buffer;
   if (position < window.start ||
       position + length > window.start + window.filled) {
     if (length > window.capacity)
@@ -52,8 +54,18 @@ BankStatus BankReader::read_through(Window& window, uint64_t position,
       return read(position, buffer, length);
     }
   }
-  std::memcpy(buffer, window.bytes.get() + (position - window.start), length);
+  *bytes = window.bytes.get() + (position - window.start);
   return BankStatus::ok;
+}
+
+BankStatus BankReader::read_through(Window& window, uint64_t position,
+                                    void* buffer, size_t length) {
+  unsigned char* out = static_cast<unsigned char*>(buffer);
+  const unsigned char* bytes;
+  BankStatus status = locate(window, position, length, out, &bytes);
+  if (status == BankStatus::ok && bytes != out)
+    std::memcpy(out, bytes, length);
+  return status;
 }
 
 BankStatus BankReader::read_header() {
@@ -95,6 +107,12 @@ BankStatus BankReader::read_record(uint32_t index, SampleRecord* record) {
 
 bool BankReader::data_fits(const SampleRecord& record) const {
   return record.data_position + record.data_length <= file_.size();
+}
+
+BankStatus BankReader::view_data(const SampleRecord& record, uint64_t offset,
+                                 size_t length, unsigned char* buffer,
+                                 const unsigned char** bytes) {
+  return locate(records_, record.data_position + offset, length, buffer, bytes);
 }
 
 BankStatus BankReader::read_data(const SampleRecord& record, uint64_t offset,

@@ -50,6 +50,12 @@ class BankReader {
   // data; the range has been checked with data_fits().
   BankStatus read_data(const SampleRecord& record, uint64_t offset,
                        void* buffer, size_t length);
+  // The same bytes without a copy where the read-ahead holds them already:
+  // *bytes then points into the reader's window, good until its next read;
+  // otherwise they are read into `buffer` and *bytes points there.
+  BankStatus view_data(const SampleRecord& record, uint64_t offset,
+                       size_t length, unsigned char* buffer,
+                       const unsigned char** bytes);
 
   InputFile& file() const { return file_; }
 
@@ -67,6 +73,11 @@ class BankReader {
   };
 
   BankStatus read(uint64_t position, void* buffer, size_t length);
+  // Finds the range in `window`, refilling it from `position` when the
+  // range is not inside it; a range larger than the window, or one whose
+  // refill failed, is read into `buffer`. *bytes tells where it ended up.
+  BankStatus locate(Window& window, uint64_t position, size_t length,
+                    unsigned char* buffer, const unsigned char** bytes);
   // Reads through `window`, refilling it from `position` when the range is
   // not inside it; a range larger than the window is read directly.
   BankStatus read_through(Window& window, uint64_t position, void* buffer,

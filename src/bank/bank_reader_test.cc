@@ -239,3 +239,25 @@ TEST_F(BankReaderTest, WindowsCutReadsOfASmallBankToAFew) {
   // The header, 2 table blocks, and 2000 * 222 bytes of records in 64 KiB.
   EXPECT_EQ(bank().reads, 1u + 2u + (2000u * 222u + 65535u) / 65536u);
 }
+
+TEST_F(BankReaderTest, ViewsReadAheadDataWithoutACopy) {
+  // A small sample's data lies in the window its record came with; data too
+  // large for the window is read into the caller's buffer.
+  const size_t large = BankReader::kRecordWindowSize + 1;
+  BankBuilder builder;
+  builder.add(pcm_format(1, 8000, 8), Bytes(300, 0x11))
+      .add(pcm_format(1, 8000, 8), Bytes(large, 0x22));
+  BankReader& reader = open(FakeBank::of(builder.build()));
+  ASSERT_EQ(reader.read_header(), BankStatus::ok);
+  for (uint32_t i = 0; i < 2; ++i) {
+    SampleRecord record;
+    ASSERT_EQ(reader.read_record(i, &record), BankStatus::ok);
+    Bytes buffer(record.data_length);
+    const unsigned char* bytes = nullptr;
+    ASSERT_EQ(
+        reader.view_data(record, 0, record.data_length, buffer.data(), &bytes),
+        BankStatus::ok);
+    EXPECT_EQ(bytes == buffer.data(), i == 1) << i;
+    EXPECT_EQ(Bytes(bytes, bytes + record.data_length), builder.data(i)) << i;
+  }
+}

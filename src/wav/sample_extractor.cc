@@ -42,11 +42,14 @@ ExtractStatus write_sample(BankReader& bank, const SampleRecord& record,
   for (uint64_t offset = 0; offset < record.data_length; first = false) {
     size_t length = static_cast<size_t>(
         std::min<uint64_t>(chunk, record.data_length - offset));
-    if (bank.read_data(record, offset, buffer.get(), length) !=
+    // Small samples are written straight from the reader's read-ahead;
+    // the buffer serves the rest.
+    const unsigned char* bytes;
+    if (bank.view_data(record, offset, length, buffer.get(), &bytes) !=
         BankStatus::ok) {
       return finish(file, ExtractStatus::read_failed);
     }
-    parts[1] = {buffer.get(), length};
+    parts[1] = {bytes, length};
     if (!file.write(first ? parts : parts + 1, first ? 2 : 1)) {
       return finish(file, ExtractStatus::write_failed);
     }
