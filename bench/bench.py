@@ -29,6 +29,9 @@ SMALL_COUNT = 20000
 SMALL_MIN, SMALL_MAX = 256, 64 * 1024
 LARGE_SIZE = 256 * 1024 * 1024
 GNU_TIME = "/usr/bin/time"  # Debian's package time
+INPUTS = ("many.sbk", "many.tar", "large.sbk", "large.wav")
+# With --scratch, the runs happen in another folder, on copies of the
+# inputs: a folder in /dev/shm takes the disk out of the measurement.
 
 
 def pcm_format(rng):
@@ -155,15 +158,33 @@ def same_trees(left, right):
         for name in names)
 
 
+RUN_DIRECTORIES = ("tool-run", "tar-run", "cp-run", "strace-run")
+
+
+def clean(work):
+    for name in RUN_DIRECTORIES:
+        shutil.rmtree(os.path.join(work, name), ignore_errors=True)
+
+
 def compare(tool, work, bank, yardstick, pairs, check):
-    """Alternates the tool and the yardstick; returns the pairwise ratios."""
+    """Alternates the tool and the yardstick; returns the pairwise ratios.
+
+    Every run starts alike: the output of the run before it has just been
+    deleted, before its data was written back, and the disk synced. Only
+    the warm-up pair and a last pair, neither of them counted, keep the
+    tool's files until the yardstick has run, to compare the two.
+    """
     wall, cpu, peak = [], [], 0
-    for pair in range(pairs + 1):  # the first pair warms the caches up
+    for pair in range(pairs + 2):
+        checked = pair == 0 or pair == pairs + 1
         ours, where = run_tool(tool, work, bank)
+        if not checked:
+            clean(work)
         theirs = yardstick()
-        if pair == 0 or pair == pairs:
+        if checked:
             check(where)
-        if pair == 0:
+        clean(work)
+        if checked:
             continue
         wall.append(ours.wall / theirs.wall)
         cpu.append(ours.cpu / theirs.cpu)
@@ -192,6 +213,10 @@ def main():
     parser.add_argument("--work", required=True, help="folder for the data")
     parser.add_argument("--results", help="markdown file for the table")
     parser.add_argument("--pairs", type=int, default=11)
+    parser.add_argument(
+        "--scratch", default="",
+        help="where the runs happen, on copies of the inputs (default: "
+        "the work folder itself)")
     parser.add_argument("--only", choices=("many", "large"),
                         help="one bank alone, to look into it")
     args = parser.parse_args()
@@ -200,6 +225,13 @@ def main():
     tool = os.path.abspath(args.tool)
     work = os.path.abspath(args.work)
     generate(work)
+    if args.scratch:
+        scratch = os.path.abspath(args.scratch)
+        os.makedirs(scratch, exist_ok=True)
+        for name in INPUTS:
+            shutil.copyfile(os.path.join(work, name),
+                            os.path.join(scratch, name))
+        work = scratch
 
     def tar_many():
         return timed(["tar", "-xf", os.path.join(work, "many.tar")],
@@ -231,12 +263,15 @@ def main():
         result = compare(tool, work, bank, yardstick, args.pairs, check)
         print("%s: wall %.3f, CPU %.3f, peak %d KiB" % ((args.only,) +
                                                        result[:3]))
+        if args.scratch:
+            shutil.rmtree(work, ignore_errors=True)
         return 0
     many = compare(tool, work, "many.sbk", tar_many, args.pairs, check_many)
     large = compare(tool, work, "large.sbk", cp_large, args.pairs, check_large)
     calls = system_calls_per_sample(tool, work)
-    for name in ("tool-run", "tar-run", "cp-run", "strace-run"):
-        shutil.rmtree(os.path.join(work, name), ignore_errors=True)
+    clean(work)
+    if args.scratch:
+        shutil.rmtree(work, ignore_errors=True)
 
     commit = subprocess.run(
         ["git", "rev-parse", "--short", "HEAD"], capture_output=True,
@@ -245,9 +280,11 @@ def main():
         return "%.2f to %.2f" % (min(ratios), max(ratios))
 
     lines = [
-        "Benchmark of %s, commit %s, %d cores, %d pairs after a warm-up." %
+        "Benchmark of %s, commit %s, %d cores, %d pairs after a warm-up, "
+        "run in %s." %
         (datetime.date.today().isoformat(), commit.strip() or "unknown",
-         os.cpu_count(), args.pairs),
+         os.cpu_count(), args.pairs, work if args.scratch else "the work "
+         "folder"),
         "Ratios are tool / yardstick, the median of the pairs; the range "
         "shows how noisy the machine was.",
         "",
