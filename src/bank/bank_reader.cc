@@ -114,8 +114,3 @@ BankStatus BankReader::view_data(const SampleRecord& record, uint64_t offset,
                                  const unsigned char** bytes) {
   return locate(records_, record.data_position + offset, length, buffer, bytes);
 }
-
-BankStatus BankReader::read_data(const SampleRecord& record, uint64_t offset,
-                                 void* buffer, size_t length) {
-  return read_through(records_, record.data_position + offset, buffer, length);
-}

@@ -46,13 +46,11 @@ class BankReader {
   BankStatus read_record(uint32_t index, SampleRecord* record);
   // Whether the record's data bytes lie wholly in the file.
   bool data_fits(const SampleRecord& record) const;
-  // Reads `length` data bytes, starting `offset` bytes into the record's
-  // data; the range has been checked with data_fits().
-  BankStatus read_data(const SampleRecord& record, uint64_t offset,
-                       void* buffer, size_t length);
-  // The same bytes without a copy where the read-ahead holds them already:
-  // *bytes then points into the reader's window, good until its next read;
-  // otherwise they are read into `buffer` and *bytes points there.
+  // Finds `length` data bytes, starting `offset` bytes into the record's
+  // data (a range checked with data_fits()), without a copy where the
+  // read-ahead holds them already: *bytes then points into the reader's
+  // window, good until its next read; otherwise they are read into `buffer`
+  // and *bytes points there.
   BankStatus view_data(const SampleRecord& record, uint64_t offset,
                        size_t length, unsigned char* buffer,
                        const unsigned char** bytes);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "bank_builder.h"
 #include "fake_file_system.h"
 
@@ -19,6 +21,17 @@ Bytes bank_with_entries(const std::vector<uint32_t>& entries, size_t size) {
     append_u32_le(bytes, entry);
   bytes.resize(std::max(bytes.size(), size), 0);
   return bytes;
+}
+
+// The record's data bytes copied into `buffer`, wherever the reader found
+// them.
+BankStatus read_data(BankReader& reader, const SampleRecord& record,
+                     uint64_t offset, unsigned char* buffer, size_t length) {
+  const unsigned char* bytes = nullptr;
+  BankStatus status = reader.view_data(record, offset, length, buffer, &bytes);
+  if (status == BankStatus::ok && bytes != buffer)
+    std::memcpy(buffer, bytes, length);
+  return status;
 }
 
 }  // namespace
@@ -79,7 +92,7 @@ TEST_F(BankReaderTest, ReadsRecordsWhereTheTablePoints) {
   EXPECT_EQ(record.data_position, builder.record_position(1) + 22u);
   ASSERT_TRUE(reader.data_fits(record));
   Bytes data(5);
-  ASSERT_EQ(reader.read_data(record, 0, data.data(), 5), BankStatus::ok);
+  ASSERT_EQ(read_data(reader, record, 0, data.data(), 5), BankStatus::ok);
   EXPECT_EQ(data, second);
 
   ASSERT_EQ(reader.read_record(0, &record), BankStatus::ok);
@@ -150,7 +163,7 @@ TEST_F(BankReaderTest, ReachesRecordsPast2And4GiB) {
   EXPECT_EQ(record.data_position, 0xFFFFFFF0ull + 22);
   ASSERT_TRUE(reader.data_fits(record));
   Bytes data(30);
-  ASSERT_EQ(reader.read_data(record, 10, data.data(), 30), BankStatus::ok);
+  ASSERT_EQ(read_data(reader, record, 10, data.data(), 30), BankStatus::ok);
   EXPECT_EQ(data, Bytes(high_data.begin() + 10, high_data.end()));
 }
 
@@ -192,7 +205,7 @@ TEST_F(BankReaderTest, FailedReadsAreNotTakenForData) {
   ASSERT_EQ(reader.read_record(0, &record), BankStatus::ok);
   bank().size -= 1;
   Bytes data(large);
-  EXPECT_EQ(reader.read_data(record, 0, data.data(), large),
+  EXPECT_EQ(read_data(reader, record, 0, data.data(), large),
             BankStatus::read_failed);
 }
 
@@ -211,7 +224,7 @@ TEST_F(BankReaderTest, ReadsAheadButOnlyNeededBytesCanFail) {
     ASSERT_EQ(reader.read_record(i, &record), BankStatus::ok) << i;
     EXPECT_EQ(record.data_position, builder.record_position(i) + 22u);
     Bytes data(100);
-    EXPECT_EQ(reader.read_data(record, 0, data.data(), 100),
+    EXPECT_EQ(read_data(reader, record, 0, data.data(), 100),
               i < 2 ? BankStatus::ok : BankStatus::read_failed)
         << i;
     if (i < 2) {
@@ -233,7 +246,7 @@ TEST_F(BankReaderTest, WindowsCutReadsOfASmallBankToAFew) {
     SampleRecord record;
     ASSERT_EQ(reader.read_record(i, &record), BankStatus::ok);
     Bytes data(200);
-    ASSERT_EQ(reader.read_data(record, 0, data.data(), 200), BankStatus::ok);
+    ASSERT_EQ(read_data(reader, record, 0, data.data(), 200), BankStatus::ok);
     ASSERT_EQ(data, builder.data(i)) << i;
   }
   // The header, 2 table blocks, and 2000 * 222 bytes of records in 64 KiB.

@@ -40,9 +40,9 @@ class OutputFile {
   // Writes the buffers one after another, in one system call where it can.
   virtual bool write(const ConstBuffer* buffers, size_t count) = 0;
   // Appends up to `length` bytes of `source`, from `position` on, without
-  // passing them through this process where the platform can, and returns
-  // how many it appended. The caller copies the rest through a buffer, which
-  // also tells which of the two files failed, if one did.
+  // copying them through this process's memory where the platform can, and
+  // returns how many it appended. The caller copies the rest through a
+  // buffer, which also tells which of the two files failed, if one did.
   virtual uint64_t append_from(InputFile& /*source*/, uint64_t /*position*/,
                                uint64_t /*length*/) {
     return 0;
