@@ -21,8 +21,8 @@ class FaultTest : public ToolTest {
   }
 };
 
-// Three samples too large for the reader's read-ahead, so each sample
-// costs two reads: its record (through the window) and its data.
+// Three samples too large for the read-ahead of a reader that reads the
+// data itself.
 BankBuilder three_large_samples() {
   BankBuilder bank;
   for (unsigned char fill : {0x10, 0x20, 0x30})
@@ -35,22 +35,34 @@ TEST_F(FaultTest, EachFailingCallGivesItsMessageAndKeepsEarlierFiles) {
       "Error - can't read sample file \"bank.sbk\"!\n\n";
   const std::string cant_write =
       "Error - can't write output file \"sample0001.wav\"!\n\n";
+  const std::string all_done = "\n\nAll done.\n\n";
   const struct {
     const char* fault;
     int status;
     std::string after_progress;  // what follows the progress lines
     uint32_t complete;           // samples done before the failure
   } cases[] = {
-      // Reads: the header (8 bytes), a table window, then for each sample
-      // a record window and its data.
+      // Reads: the header (8 bytes), a table window, then each record's
+      // header; each sample is written, header and data, from a mapping
+      // with one writev.
       {"pread:1", 1, cant_read, 0},
-      {"pread:6", 1, cant_read, 1},
-      // A failed read-ahead retries just what is needed, and goes on.
-      {"pread:5", 0, "\n\nAll done.\n\n", 3},
-      {"writev:2", 3, cant_write, 1},
+      {"pread:4+", 1, cant_read, 1},
+      // A failed read-ahead, or a failed read retried, and it goes on.
+      {"pread:2", 0, all_done, 3},
+      {"pread:4", 0, all_done, 3},
+      // A write from the mapping that fails is tried again through the
+      // buffer, whose read then tells a bad bank from a bad disk.
+      {"writev:2", 0, all_done, 3},
+      {"writev:2+", 3, cant_write, 1},
+      {"writev:2,pread:5", 1, cant_read, 1},
       {"close:2", 3, cant_write, 1},
       // A short write is finished by the next.
-      {"writev:2:short", 0, "\n\nAll done.\n\n", 3},
+      {"writev:2:short", 0, all_done, 3},
+      // Without mappings, each sample's data is read into the buffer: the
+      // reads are the header, the table, then a record and its data.
+      {"mmap:1+", 0, all_done, 3},
+      {"mmap:1+,pread:6", 1, cant_read, 1},
+      {"mmap:1+,writev:2", 3, cant_write, 1},
   };
   const BankBuilder bank = three_large_samples();
   for (const auto& c : cases) {
@@ -83,14 +95,15 @@ TEST_F(FaultTest, EachFailingCallGivesItsMessageAndKeepsEarlierFiles) {
 }
 
 TEST_F(FaultTest, LargeSampleSurvivesAFailingOrShortWriteOfItsMapping) {
-  // Past its first MiB a sample is written from a mapping of the bank; a
+  // A sample is written from a mapping of the bank, a window at a time; a
   // write there that fails or falls short hands the rest to the buffer.
   BankBuilder bank;
   Bytes data((size_t{3} << 20) + 1);
   for (size_t i = 0; i < data.size(); ++i)
     data[i] = static_cast<unsigned char>(i % 251);
   bank.add(pcm_format(2, 44100, 16), data);
-  for (const char* fault : {"write:1", "write:2", "write:1:short"}) {
+  for (const char* fault :
+       {"writev:1", "writev:2", "writev:1:short", "writev:2:short"}) {
     write("big.sbk", bank.build());
     std::filesystem::remove_all(path("data_big"));
     RunResult result = run_with_fault(fault, "big.sbk");

@@ -9,9 +9,11 @@ class FakeInputFile final : public InputFile {
  public:
   explicit FakeInputFile(FakeBank& bank) : bank_(bank) {}
   uint64_t size() const override { return bank_.size; }
+  bool supports_direct_append() const override { return bank_.direct_append; }
 
   ReadStatus read_at(uint64_t position, void* buffer, size_t length) override {
     ++bank_.reads;
+    bank_.bytes_read += length;
     if (position + length > bank_.fail_reads_from)
       return ReadStatus::failed;
     if (position + length > bank_.size)
@@ -55,14 +57,19 @@ class FakeOutputFile final : public OutputFile {
     return true;
   }
 
-  uint64_t append_from(InputFile& source, uint64_t position,
+  uint64_t append_from(ConstBuffer prefix, InputFile& source, uint64_t position,
                        uint64_t length) override {
-    Bytes moved(
-        static_cast<size_t>(std::min(length, file_system_.append_budget)));
-    if (!moved.empty() && source.read_at(position, moved.data(),
-                                         moved.size()) != ReadStatus::ok) {
-      moved.clear();
+    // The stream is the prefix and then the data; the budget cuts it.
+    const unsigned char* head = static_cast<const unsigned char*>(prefix.data);
+    Bytes moved(head, head + prefix.size);
+    moved.resize(static_cast<size_t>(prefix.size + length));
+    if (length > 0 &&
+        source.read_at(position, moved.data() + prefix.size,
+                       static_cast<size_t>(length)) != ReadStatus::ok) {
+      moved.resize(prefix.size);
     }
+    moved.resize(static_cast<size_t>(
+        std::min<uint64_t>(moved.size(), file_system_.append_budget)));
     bytes_.insert(bytes_.end(), moved.begin(), moved.end());
     file_system_.append_budget -= moved.size();
     file_system_.append_calls.push_back(moved.size());

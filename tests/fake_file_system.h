@@ -17,7 +17,10 @@ struct FakeBank {
   uint64_t size = 0;
   // Reads that touch this position or beyond fail as an I/O error would.
   uint64_t fail_reads_from = UINT64_MAX;
-  uint64_t reads = 0;  // read_at calls so far
+  uint64_t reads = 0;       // read_at calls so far
+  uint64_t bytes_read = 0;  // and the bytes they asked for
+  // Whether the file claims that append_from copies it without reading.
+  bool direct_append = false;
 
   static FakeBank of(const Bytes& bytes);
   void put(uint64_t position, const Bytes& bytes);
@@ -43,7 +46,8 @@ class FakeFileSystem final : public FileSystem {
   std::set<std::string> refuse_create;     // bare names
   std::set<std::string> refuse_directory;  // paths not to make or enter
   size_t write_budget = SIZE_MAX;          // bytes accepted before writes fail
-  // Bytes that append_from moves, as a kernel copy would, before it stops.
+  // Bytes of its stream (prefix, then data) that append_from moves, as a
+  // kernel copy would, before it stops.
   uint64_t append_budget = 0;
   std::vector<uint64_t> append_calls;  // bytes each append_from moved
   bool fail_close = false;

@@ -14,11 +14,14 @@ constexpr uint64_t kRecordHeaderSize = kFormatBlockSize + 2 + 4;
 
 }  // namespace
 
-// The windows are small and fixed, whatever the bank holds.
+// The windows are small and fixed, whatever the bank holds. Where the
+// platform copies the data file to file, reading it ahead here would only
+// copy it once more: the records' window then holds a record header alone.
 BankReader::BankReader(InputFile& file) : file_(file) {
   table_.capacity = kTableWindowSize;
   table_.bytes = std::make_unique<unsigned char[]>(table_.capacity);
-  records_.capacity = kRecordWindowSize;
+  records_.capacity =
+      file.supports_direct_append() ? kRecordHeaderSize : kRecordWindowSize;
   records_.bytes = std::make_unique<unsigned char[]>(records_.capacity);
 }
 

@@ -31,7 +31,9 @@ struct SampleRecord {
 // Reads the bank in its order: the header, then for each sample its table
 // entry, its record header and its data. Small reads go through two windows
 // of bytes read ahead, one on the offset table and one where the records
-// lie, so that a bank of small samples costs about one read per sample.
+// lie, so that a bank of small samples costs about one read per sample;
+// where the platform copies the data itself, the second holds just the
+// record header.
 class BankReader {
  public:
   explicit BankReader(InputFile& file);

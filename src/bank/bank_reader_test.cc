@@ -253,6 +253,27 @@ TEST_F(BankReaderTest, WindowsCutReadsOfASmallBankToAFew) {
   EXPECT_EQ(bank().reads, 1u + 2u + (2000u * 222u + 65535u) / 65536u);
 }
 
+TEST_F(BankReaderTest, ReadsNoDataAheadWhereThePlatformCopiesIt) {
+  // A file the platform appends from directly: reading records ahead would
+  // copy their data for nothing, so each record header is read alone.
+  BankBuilder builder;
+  for (int i = 0; i < 300; ++i)
+    builder.add(pcm_format(1, 8000, 8), Bytes(200, uint8_t(i)));
+  FakeBank fake = FakeBank::of(builder.build());
+  fake.direct_append = true;
+  BankReader& reader = open(fake);
+  ASSERT_EQ(reader.read_header(), BankStatus::ok);
+  for (uint32_t i = 0; i < 300; ++i) {
+    SampleRecord record;
+    ASSERT_EQ(reader.read_record(i, &record), BankStatus::ok);
+    EXPECT_EQ(record.data_length, 200u);
+    EXPECT_EQ(record.data_position, builder.record_position(i) + 22u);
+  }
+  // The header, one table block, then one read per record header.
+  EXPECT_EQ(bank().reads, 1u + 1u + 300u);
+  EXPECT_EQ(bank().bytes_read, 8u + 4096u + 300u * 22u);
+}
+
 TEST_F(BankReaderTest, ViewsReadAheadDataWithoutACopy) {
   // A small sample's data lies in the window its record came with; data too
   // large for the window is read into the caller's buffer.

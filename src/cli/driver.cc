@@ -110,12 +110,14 @@ int run_decrunch(const std::vector<std::string>& arguments,
 
   const std::string of_count =
       " of " + std::to_string(bank.sample_count()) + " files extracted ...\r";
+  std::string progress;  // one line per sample, built in place
   for (uint32_t i = 0; i < bank.sample_count(); ++i) {
     ExtractResult result = extract_sample(bank, file_system, i, allocate);
     if (result.status != ExtractStatus::done) {
       return report(console, result, i, bank_path);
     }
-    console.print("progress: " + std::to_string(uint64_t{i} + 1) + of_count);
+    progress.assign("progress: ").append(std::to_string(uint64_t{i} + 1));
+    console.print(progress.append(of_count));
   }
   console.print("\n\nAll done.\n\n");
   return kExitSuccess;

@@ -25,6 +25,9 @@ class InputFile {
   virtual uint64_t size() const = 0;
   virtual ReadStatus read_at(uint64_t position, void* buffer,
                              size_t length) = 0;
+  // Whether OutputFile::append_from takes this file's bytes without this
+  // process reading them; a reader then has no use for reading ahead.
+  virtual bool supports_direct_append() const { return false; }
 };
 
 struct ConstBuffer {
@@ -39,12 +42,13 @@ class OutputFile {
   virtual ~OutputFile() = default;
   // Writes the buffers one after another, in one system call where it can.
   virtual bool write(const ConstBuffer* buffers, size_t count) = 0;
-  // Appends up to `length` bytes of `source`, from `position` on, without
-  // copying them through this process's memory where the platform can, and
-  // returns how many it appended. The caller copies the rest through a
+  // Writes `prefix` and then `length` bytes of `source` from `position` on,
+  // as one stream, copying the bytes file to file where the platform can,
+  // without reading them into this process. Returns how many bytes of the
+  // stream it wrote, which may be none. The caller writes the rest through a
   // buffer, which also tells which of the two files failed, if one did.
-  virtual uint64_t append_from(InputFile& /*source*/, uint64_t /*position*/,
-                               uint64_t /*length*/) {
+  virtual uint64_t append_from(ConstBuffer /*prefix*/, InputFile& /*source*/,
+                               uint64_t /*position*/, uint64_t /*length*/) {
     return 0;
   }
   // Closes the file. False when the system reports that what was written may

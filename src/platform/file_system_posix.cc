@@ -12,16 +12,23 @@
 
 namespace {
 
-// How much of the bank is mapped at a time when a sample's data is moved.
-constexpr uint64_t kMapWindow = uint64_t{2} << 20;
+// The bank is mapped a window at a time, never more than this, which keeps
+// the memory resident small. A window starts small and doubles while the
+// bank is read in order, so that banks read out of order map little at a
+// time and banks read in order few times.
+constexpr uint64_t kMinMapWindow = uint64_t{64} << 10;
+constexpr uint64_t kMaxMapWindow = uint64_t{2} << 20;
 
 class PosixInputFile final : public InputFile {
  public:
   PosixInputFile(int fd, uint64_t size) : fd_(fd), size_(size) {}
-  ~PosixInputFile() override { ::close(fd_); }
+  ~PosixInputFile() override {
+    unmap();
+    ::close(fd_);
+  }
 
   uint64_t size() const override { return size_; }
-  int descriptor() const { return fd_; }
+  bool supports_direct_append() const override { return true; }
 
   ReadStatus read_at(uint64_t position, void* buffer, size_t length) override {
     char* out = static_cast<char*>(buffer);
@@ -40,10 +47,77 @@ class PosixInputFile final : public InputFile {
     return ReadStatus::ok;
   }
 
+  // Up to `wanted` bytes of the bank from `position` on, mapped, and in
+  // *size how many; null when nothing there can be mapped. The bytes are
+  // good until the next call, and only for the kernel to read, inside
+  // write(): a page that cannot be read in (an I/O error, a bank cut short
+  // meanwhile) then fails the write with EFAULT instead of raising SIGBUS.
+  const char* view(uint64_t position, uint64_t wanted, size_t* size) {
+    // A window that cannot give as much as a new one would is replaced.
+    uint64_t enough = std::min(wanted, kMaxMapWindow - page_size());
+    if (map_ == nullptr || position < start_ || position + enough > end_) {
+      if (!map_at(position, wanted))
+        return nullptr;
+    }
+    *size = static_cast<size_t>(std::min(wanted, end_ - position));
+    return static_cast<const char*>(map_) + (position - start_);
+  }
+
  private:
+  static uint64_t page_size() {
+    static const uint64_t page = static_cast<uint64_t>(::sysconf(_SC_PAGESIZE));
+    return page;
+  }
+
+  bool map_at(uint64_t position, uint64_t wanted) {
+    bool in_order = map_ != nullptr && position >= start_ &&
+                    position <= end_ + kMinMapWindow;
+    uint64_t span =
+        in_order ? std::min(span_ * 2, kMaxMapWindow) : kMinMapWindow;
+    unmap();
+    // A bank cut short since it was opened would map as zeros up to the end
+    // of its last page: never map past where it ends now.
+    struct stat info;
+    if (::fstat(fd_, &info) != 0 ||
+        position >= static_cast<uint64_t>(info.st_size)) {
+      return false;
+    }
+    uint64_t start = position - position % page_size();
+    span = std::max(span, std::min(position - start + wanted, kMaxMapWindow));
+    uint64_t end = std::min(start + span, static_cast<uint64_t>(info.st_size));
+    void* map =
+        ::mmap(nullptr, static_cast<size_t>(end - start), PROT_READ,
+               MAP_SHARED | MAP_POPULATE, fd_, static_cast<off_t>(start));
+    if (map == MAP_FAILED)
+      return false;
+    map_ = map;
+    start_ = start;
+    end_ = end;
+    span_ = span;
+    return true;
+  }
+
+  void unmap() {
+    if (map_ != nullptr)
+      ::munmap(map_, static_cast<size_t>(end_ - start_));
+    map_ = nullptr;
+  }
+
   int fd_;
   uint64_t size_;
+  void* map_ = nullptr;
+  uint64_t start_ = 0, end_ = 0, span_ = 0;
 };
+
+// Sends `parts` with one writev, retried when interrupted; how many bytes
+// went out, or -1.
+ssize_t write_once(int fd, const iovec* parts, int count) {
+  for (;;) {
+    ssize_t n = ::writev(fd, parts, count);
+    if (n >= 0 || errno != EINTR)
+      return n;
+  }
+}
 
 class PosixOutputFile final : public OutputFile {
  public:
@@ -64,9 +138,7 @@ class PosixOutputFile final : public OutputFile {
     }
     iovec* next = parts;
     while (used > 0) {
-      ssize_t n = ::writev(fd_, next, static_cast<int>(used));
-      if (n < 0 && errno == EINTR)
-        continue;
+      ssize_t n = write_once(fd_, next, static_cast<int>(used));
       if (n <= 0)
         return false;
       // A short write: drop what went out and retry the rest.
@@ -84,58 +156,40 @@ class PosixOutputFile final : public OutputFile {
     return true;
   }
 
-  // Writes straight from a mapping of the bank, one window at a time: a
-  // single copy, page cache to page cache, and unlike copy_file_range no
-  // cost for the header having shifted the data off the pages it came from.
-  // The mapping is only ever read by the kernel inside write(), so a page
-  // that cannot be read in (an I/O error, a bank cut short meanwhile) fails
-  // the write with EFAULT instead of raising SIGBUS in the tool. The window
-  // is unmapped before the next, which keeps the memory resident small.
-  uint64_t append_from(InputFile& source, uint64_t position,
+  // Writes straight from the bank's mapping: a single copy, page cache to
+  // page cache, and unlike copy_file_range no cost for the prefix having
+  // shifted the data off the pages it came from. Bytes are counted exactly,
+  // so that what the caller writes next starts where the file ends.
+  uint64_t append_from(ConstBuffer prefix, InputFile& source, uint64_t position,
                        uint64_t length) override {
-    auto* posix_source = dynamic_cast<PosixInputFile*>(&source);
-    if (posix_source == nullptr)
+    auto* bank = dynamic_cast<PosixInputFile*>(&source);
+    if (bank == nullptr)
       return 0;
-    const uint64_t page = static_cast<uint64_t>(::sysconf(_SC_PAGESIZE));
-    uint64_t appended = 0;
-    while (appended < length) {
-      // A bank cut short since it was opened would map as zeros up to the
-      // end of its last page: never copy past where it ends now.
-      struct stat info;
-      if (::fstat(posix_source->descriptor(), &info) != 0)
-        break;
-      uint64_t at = position + appended;
-      uint64_t end =
-          std::min(position + length, static_cast<uint64_t>(info.st_size));
-      if (at >= end)
-        break;
-      uint64_t lead = at % page;  // a mapping starts on a page boundary
-      size_t piece =
-          static_cast<size_t>(std::min<uint64_t>(end - at, kMapWindow - lead));
-      void* map =
-          ::mmap(nullptr, lead + piece, PROT_READ, MAP_SHARED | MAP_POPULATE,
-                 posix_source->descriptor(), static_cast<off_t>(at - lead));
-      if (map == MAP_FAILED)
-        break;
-      // Counted byte by byte: what the caller copies next must start
-      // exactly where the file ends.
-      const char* next = static_cast<const char*>(map) + lead;
-      size_t left = piece;
-      while (left > 0) {
-        ssize_t n = ::write(fd_, next, left);
-        if (n < 0 && errno == EINTR)
-          continue;
-        if (n <= 0)
-          break;
-        next += n;
-        left -= static_cast<size_t>(n);
-        appended += static_cast<uint64_t>(n);
+    const uint64_t total = prefix.size + length;
+    uint64_t done = 0;
+    while (done < total) {
+      iovec parts[2];
+      int used = 0;
+      if (done < prefix.size) {
+        parts[used++] = {
+            const_cast<char*>(static_cast<const char*>(prefix.data)) + done,
+            static_cast<size_t>(prefix.size - done)};
       }
-      ::munmap(map, lead + piece);
-      if (left > 0)
+      uint64_t offset = done < prefix.size ? 0 : done - prefix.size;
+      if (offset < length) {
+        size_t size = 0;
+        const char* bytes =
+            bank->view(position + offset, length - offset, &size);
+        if (bytes == nullptr)
+          break;
+        parts[used++] = {const_cast<char*>(bytes), size};
+      }
+      ssize_t n = write_once(fd_, parts, used);
+      if (n <= 0)
         break;
+      done += static_cast<uint64_t>(n);
     }
-    return appended;
+    return done;
   }
 
   bool close() override {

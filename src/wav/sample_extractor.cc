@@ -20,46 +20,50 @@ ExtractStatus finish(OutputFile& file, ExtractStatus status) {
 }
 
 // Writes the header and the record's data, and closes the file before the
-// copy buffer is released. The header goes out with the first piece of data,
-// saving a system call per sample.
+// copy buffer is released. The platform may copy the whole sample file to
+// file; whatever it leaves goes through the buffer, the header (or what is
+// left of it) with the first piece of data, saving a system call.
 ExtractStatus write_sample(BankReader& bank, const SampleRecord& record,
                            OutputFile& file, BufferAllocator allocate) {
   WavHeader header = make_wav_header(record.format, record.data_length);
-  ConstBuffer parts[2] = {{header.bytes, kWavHeaderSize}, {nullptr, 0}};
-  if (record.data_length == 0) {
-    return finish(file, file.write(parts, 1) ? ExtractStatus::done
-                                             : ExtractStatus::write_failed);
-  }
+  const ConstBuffer whole_header = {header.bytes, kWavHeaderSize};
   size_t chunk = static_cast<size_t>(
       std::min<uint64_t>(record.data_length, kMaxCopyChunk));
-  std::unique_ptr<unsigned char[]> buffer = allocate(chunk);
-  if (!buffer) {
+  std::unique_ptr<unsigned char[]> buffer;
+  if (chunk > 0 && !(buffer = allocate(chunk))) {
     // The file keeps its header, as it would had it been written first.
-    return finish(file, file.write(parts, 1) ? ExtractStatus::no_memory
-                                             : ExtractStatus::write_failed);
+    return finish(file, file.write(&whole_header, 1)
+                            ? ExtractStatus::no_memory
+                            : ExtractStatus::write_failed);
   }
-  bool first = true;
-  for (uint64_t offset = 0; offset < record.data_length; first = false) {
-    size_t length = static_cast<size_t>(
-        std::min<uint64_t>(chunk, record.data_length - offset));
-    // Small samples are written straight from the reader's read-ahead;
-    // the buffer serves the rest.
-    const unsigned char* bytes;
-    if (bank.view_data(record, offset, length, buffer.get(), &bytes) !=
-        BankStatus::ok) {
-      return finish(file, ExtractStatus::read_failed);
+  const uint64_t total = kWavHeaderSize + uint64_t{record.data_length};
+  uint64_t written = file.append_from(whole_header, bank.file(),
+                                      record.data_position, record.data_length);
+  while (written < total) {
+    ConstBuffer parts[2];
+    size_t count = 0;
+    uint64_t offset = 0;  // into the data
+    if (written < kWavHeaderSize) {
+      parts[count++] = {header.bytes + written,
+                        static_cast<size_t>(kWavHeaderSize - written)};
+    } else {
+      offset = written - kWavHeaderSize;
     }
-    parts[1] = {bytes, length};
-    if (!file.write(first ? parts : parts + 1, first ? 2 : 1)) {
+    if (offset < record.data_length) {
+      size_t length = static_cast<size_t>(
+          std::min<uint64_t>(chunk, record.data_length - offset));
+      // Small samples come straight from the reader's read-ahead.
+      const unsigned char* bytes;
+      if (bank.view_data(record, offset, length, buffer.get(), &bytes) !=
+          BankStatus::ok) {
+        return finish(file, ExtractStatus::read_failed);
+      }
+      parts[count++] = {bytes, length};
+    }
+    if (!file.write(parts, count))
       return finish(file, ExtractStatus::write_failed);
-    }
-    offset += length;
-    if (first && offset < record.data_length) {
-      // Past the first piece, the platform may move the rest without the
-      // buffer; whatever it leaves goes through the buffer as before.
-      offset += file.append_from(bank.file(), record.data_position + offset,
-                                 record.data_length - offset);
-    }
+    for (size_t i = 0; i < count; ++i)
+      written += parts[i].size;
   }
   return finish(file, ExtractStatus::done);
 }
