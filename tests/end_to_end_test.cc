@@ -83,7 +83,7 @@ TEST_F(EndToEnd, ExtractsEverySampleWithProgress) {
 }
 
 TEST_F(EndToEnd, LargeSamplesAreCopiedExactly) {
-  // Past the first MiB the platform may move data its own way; odd sizes
+  // The platform may move data its own way, a window at a time; odd sizes
   // and an odd record position check that every byte lands where it should.
   Bytes large((size_t{5} << 20) + 7);
   for (size_t i = 0; i < large.size(); ++i)

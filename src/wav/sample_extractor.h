@@ -24,8 +24,9 @@ struct ExtractResult {
   std::string file_name;  // the sample file's bare name
 };
 
-// Data moves from bank to file in pieces of at most this size, through one
-// buffer, so memory does not grow with the size of a sample.
+// Data the platform does not copy file to file itself moves in pieces of at
+// most this size, through one buffer, so memory does not grow with the size
+// of a sample.
 constexpr size_t kMaxCopyChunk = size_t{1} << 20;
 
 using BufferAllocator = std::unique_ptr<unsigned char[]> (*)(size_t size);
